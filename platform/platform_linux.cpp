@@ -1,0 +1,115 @@
+// Linux implementation of the platform seam.
+#include "platform.h"
+
+#include <dlfcn.h>
+#include <link.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace platform {
+
+SE_Exception::~SE_Exception() = default;
+
+ModuleHandle FindLoadedModule(const char* baseName) {
+  std::string file = std::string(baseName) + kModuleSuffix;
+  return dlopen(file.c_str(), RTLD_NOW | RTLD_NOLOAD);
+}
+
+ModuleHandle LoadModule(const char* path, char* error, std::size_t errorSize) {
+  void* module = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+  if (!module && error && errorSize) {
+    const char* why = dlerror();
+    std::snprintf(error, errorSize, "%s", why ? why : "?");
+  }
+  return module;
+}
+
+void UnloadModule(ModuleHandle module) {
+  if (module) dlclose(module);
+}
+
+void* LookupOrdinal(ModuleHandle module, std::uint32_t ordinal) {
+  if (!module) return nullptr;
+  // dlsym on a handle searches the module first, then what it depends on; only the module's
+  // own directory counts.
+  auto* directory =
+      static_cast<const ExportDirectory*>(dlsym(module, VOSTRA_EXPORT_DIRECTORY_SYMBOL));
+  if (!directory) return nullptr;
+  link_map* owner = nullptr;
+  link_map* self = nullptr;
+  Dl_info info{};
+  if (!dladdr1(directory, &info, reinterpret_cast<void**>(&owner), RTLD_DL_LINKMAP) ||
+      dlinfo(module, RTLD_DI_LINKMAP, &self) != 0 || owner != self)
+    return nullptr;
+  for (std::uint32_t i = 0; i < directory->count; ++i)
+    if (directory->entries[i].ordinal == ordinal) return directory->entries[i].address;
+  return nullptr;
+}
+
+ModuleHandle ModuleOfAddress(const void* address) {
+  Dl_info info{};
+  if (!dladdr(address, &info) || !info.dli_fname) return nullptr;
+  // The main program has no name in dladdr's answer; dlopen(nullptr) is its handle.
+  const char* name = info.dli_fname[0] ? info.dli_fname : nullptr;
+  return dlopen(name, RTLD_NOW | RTLD_NOLOAD);
+}
+
+std::size_t ModulePathOfAddress(const void* address, char* out, std::size_t size) {
+  if (size == 0) return 0;
+  out[0] = 0;
+  Dl_info info{};
+  if (!dladdr(address, &info) || !info.dli_fname) return 0;
+  std::string path = info.dli_fname;
+  if (path.empty() || path.find('/') == std::string::npos) {
+    char self[4096];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (path.empty() && n > 0) path.assign(self, static_cast<std::size_t>(n));
+  }
+  std::size_t n = path.size() < size - 1 ? path.size() : size - 1;
+  std::memcpy(out, path.data(), n);
+  out[n] = 0;
+  return n;
+}
+
+bool IsDebuggerPresent() {
+  std::FILE* status = std::fopen("/proc/self/status", "r");
+  if (!status) return false;
+  char line[256];
+  bool traced = false;
+  while (std::fgets(line, sizeof line, status)) {
+    if (std::strncmp(line, "TracerPid:", 10) == 0) {
+      traced = std::atoi(line + 10) != 0;
+      break;
+    }
+  }
+  std::fclose(status);
+  return traced;
+}
+
+void OutputDebugString(const char* text) { std::fputs(text, stderr); }
+
+int FormatShortV(char* out, const char* format, va_list args) {
+  int n = std::vsnprintf(out, 1025, format, args);
+  if (n < 0) {
+    out[0] = 0;
+    return 0;
+  }
+  return n > 1024 ? 1024 : n;
+}
+
+int FormatShort(char* out, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  int n = FormatShortV(out, format, args);
+  va_end(args);
+  return n;
+}
+
+void RaiseException(std::uint32_t code, std::uint32_t, std::uint32_t, const std::uintptr_t*) {
+  throw SE_Exception(code, nullptr);
+}
+
+}  // namespace platform

@@ -1,0 +1,1 @@
+// Placeholder so the module has code until the frame lands.
