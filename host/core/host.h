@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -67,6 +68,10 @@ class Host {
   std::int32_t codePage = 1;         // HostGetCodePage: Mazovia
   std::uint16_t stateFlags = 0;      // HostGetStateFlags / HostSetStateFlags
   std::atomic<int> breakRequested{0};  // HostCheckBreak; set by Ctrl+C or Esc
+
+  // Called by HostCheckBreak before it answers: the screen polls its keys (Esc in the progress
+  // window sets breakRequested) and moves its progress display. Empty without a screen.
+  std::function<void()> pollUi;
 
   std::unique_ptr<store::Store> store;
   std::unique_ptr<services::Services> services;

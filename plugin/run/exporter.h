@@ -166,6 +166,12 @@ class CZantoriaKHTowary : public WDialogBase {
   std::int32_t kindHandle;
 };
 
+// The exporter's table of 35 virtual operations: 0 the destructor, 1 MainDialogEvent,
+// 2 DecreeDialogEvent, 3 to 34 jump stubs through the host's import entries. The host's dialog
+// engine reads it from the object's first word to deliver events.
+inline constexpr int kExporterVirtualOps = 35;
+extern void* const kExporterVtable[kExporterVirtualOps];
+
 // Free helpers shared by the writers.
 char* FormatHostDate(char* out, std::size_t size, const HostDate* date);
 char* FormatStawka(int vatCode, char* out);

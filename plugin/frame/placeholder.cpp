@@ -1,1 +1,0 @@
-// Placeholder so the module has code until the frame lands.
