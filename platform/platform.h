@@ -45,6 +45,10 @@ ModuleHandle ModuleOfAddress(const void* address);
 // returns the length written (0 on failure, with an empty text).
 std::size_t ModulePathOfAddress(const void* address, char* out, std::size_t size);
 
+// Full path of the running program; returns its length, or 0 with an empty text when it is
+// unknown or does not fit in size bytes with the terminator.
+std::size_t ExecutablePath(char* out, std::size_t size);
+
 // True when a debugger is attached to the process.
 bool IsDebuggerPresent();
 // Hands a trace text to an attached debugger (standard error, where the debugger shows it).

@@ -74,6 +74,20 @@ std::size_t ModulePathOfAddress(const void* address, char* out, std::size_t size
   return n;
 }
 
+std::size_t ExecutablePath(char* out, std::size_t size) {
+  if (size == 0) return 0;
+  out[0] = 0;
+  char self[4096];
+  ssize_t n = readlink("/proc/self/exe", self, sizeof self);
+  // A path cut short would name another file: refuse it instead.
+  if (n <= 0 || static_cast<std::size_t>(n) >= sizeof self || static_cast<std::size_t>(n) >= size)
+    return 0;
+  std::size_t length = static_cast<std::size_t>(n);
+  std::memcpy(out, self, length);
+  out[length] = 0;
+  return length;
+}
+
 bool IsDebuggerPresent() {
   std::FILE* status = std::fopen("/proc/self/status", "r");
   if (!status) return false;

@@ -89,3 +89,22 @@
           "  .set vostra_jump_index, vostra_jump_index + (" VOSTRA_STR(step) ")\n" \
           ".endr\n"                                                               \
           ".p2align 4\n")
+
+// Defines the hidden C function `name` that passes its call unchanged (registers and stack as
+// the caller left them) to the function whose address is in the hidden pointer `hook`, or,
+// while `hook` is null, returns the 32-bit `value`.
+#define VOSTRA_DEFINE_HOOKED_EXPORT(name, hook, value)                           \
+  __asm__(".text\n"                                                               \
+          ".p2align 4\n"                                                          \
+          ".globl " #name "\n"                                                    \
+          ".hidden " #name "\n"                                                   \
+          ".type " #name ", @function\n"                                          \
+          #name ":\n"                                                             \
+          "  mov " #hook "(%rip), %rax\n"                                         \
+          "  test %rax, %rax\n"                                                   \
+          "  jz 1f\n"                                                             \
+          "  jmp *%rax\n"                                                         \
+          "1:\n"                                                                  \
+          "  mov $" VOSTRA_STR(value) ", %eax\n"                                  \
+          "  ret\n"                                                               \
+          ".size " #name ", . - " #name "\n")

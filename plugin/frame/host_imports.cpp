@@ -46,6 +46,10 @@ __attribute__((visibility("hidden"))) HostEntry HostImportTable[kHostImportCount
 std::uint32_t MissingImportCount = 0;
 std::uint16_t MissingImportOrdinals[8] = {};
 
+HostEntry LazyStubOf(int position) {
+  return reinterpret_cast<HostEntry>(vostra_lazy_stubs + kStubSpacing * (position - 1));
+}
+
 HostEntry BindHostImport(std::uint32_t ordinal, HostEntry* entry) {
   auto address = reinterpret_cast<HostEntry>(platform::LookupOrdinal(HostModule, ordinal));
   *entry = address;

@@ -24,6 +24,9 @@ extern std::uint16_t MissingImportOrdinals[8];
 // failure and traces it for a debugger. Returns the address.
 HostEntry BindHostImport(std::uint32_t ordinal, HostEntry* entry);
 
+// The lazy stub of the entry at a 1-based position: the entry's value before binding.
+HostEntry LazyStubOf(int position);
+
 // Formats the missing-function message into text (3072 bytes); returns MissingImportCount.
 std::uint32_t FormatMissingImports(char* text);
 
