@@ -1,0 +1,315 @@
+// Delivery of the finished file: the archive beside it, the mail (outbox and SMTP), the preview,
+// and what becomes of the text file and the marks when a step fails.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "run/run_steps.h"
+#include "run_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using run_test::ExportedNumbers;
+using run_test::RunHost;
+
+const std::vector<std::string> kAllInvoices = {"FV 1/03/2024", "FV 5/03/2024", "PAR 7/2024",
+                                               "EXP 1/2024", "FV 2/03/2024"};
+
+TEST(ArchiveName, ExtensionOfTheFileNameOnly) {
+  struct Case {
+    const char* source;
+    const char* archive;  // "" when it does not fit
+  };
+  const Case cases[] = {
+      {"C:\\EXPORT\\VOSTRA.TXT", "C:\\EXPORT\\VOSTRA.zip"},
+      {"/home/ola/eksport/VOSTRA.TXT", "/home/ola/eksport/VOSTRA.zip"},
+      {"/home/ola/DANE.2024/EXPORT", "/home/ola/DANE.2024/EXPORT.zip"},
+      {"C:\\DANE.2024\\EXPORT", "C:\\DANE.2024\\EXPORT.zip"},
+      {"/a.b/c\\d.e/f", "/a.b/c\\d.e/f.zip"},
+      {"EXPORT.2024.TXT", "EXPORT.2024.zip"},
+      {"EXPORT", "EXPORT.zip"},
+      {"/tmp/.hidden", "/tmp/.zip"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.source);
+    char out[plugin::kPathSize];
+    EXPECT_TRUE(plugin::MakeArchivePath(c.source, out, sizeof out));
+    EXPECT_STREQ(out, c.archive);
+  }
+
+  // A name without a dot that leaves no room for ".zip" is refused, never cut.
+  std::string longest(plugin::kPathChars, 'x');
+  char out[plugin::kPathSize];
+  EXPECT_FALSE(plugin::MakeArchivePath(longest.c_str(), out, sizeof out));
+  EXPECT_STREQ(out, "");
+  std::string fits(plugin::kPathSize - 5, 'x');
+  EXPECT_TRUE(plugin::MakeArchivePath(fits.c_str(), out, sizeof out));
+}
+
+TEST(ArchiveName, BaseDirectoryOfTheConfiguredName) {
+  struct Case {
+    const char* fileName;
+    const char* base;
+  };
+  const Case cases[] = {
+      {"C:\\EXPORT\\VOSTRA.TXT", "C:\\EXPORT"},
+      {"/home/ola/eksport/VOSTRA.TXT", "/home/ola/eksport"},
+      {"C:\\a/b\\c.txt", "C:\\a/b"},
+      {"/a\\b/c.txt", "/a\\b"},
+      {"VOSTRA.TXT", "VOSTRA.TXT"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fileName);
+    char out[plugin::kPathSize];
+    plugin::BaseDirectoryOf(c.fileName, out, sizeof out);
+    EXPECT_STREQ(out, c.base);
+  }
+}
+
+// Lists an archive's entries and checks it with the unzip program.
+std::string UnzipTest(const std::string& archive) {
+  std::string command = "unzip -t '" + archive + "' 2>&1";
+  std::string output;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
+    if (pclose(pipe) != 0) output += "\n(unzip failed)";
+  }
+  return output;
+}
+
+std::string Unzipped(const std::string& archive, const std::string& entry) {
+  std::string command = "unzip -p '" + archive + "' '" + entry + "'";
+  std::string bytes;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) bytes.append(buffer, n);
+    pclose(pipe);
+  }
+  return bytes;
+}
+
+std::vector<std::string> Outbox(RunHost& h) {
+  std::vector<std::string> mails;
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator(h.test.dir + "/config/outbox", ec))
+    mails.push_back(run_test::ReadBytes(e.path().string()));
+  return mails;
+}
+
+void WriteMailSettings(RunHost& h, const std::string& lines) {
+  std::ofstream(h.test.dir + "/config/Poczta.ini") << "[Poczta]\n" << lines;
+}
+
+class Delivery : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    h.ImportFixture("invoices.json");
+    WriteMailSettings(h, "Recipient=ksiegowa@example.com\n");
+  }
+  // Options "3,<sending>,<options>,0,0" with the registers of the expected file.
+  void Options(int sending, int options) {
+    h.WriteSettings("[ZantoriaMK]\nOpcje=3," + std::to_string(sending) + "," +
+                    std::to_string(options) + ",0,0\n" + run_test::kRegisters);
+  }
+  // A later run that skips exported documents: the numbers it still finds.
+  std::vector<std::string> UnmarkedAfterwards() {
+    h.WriteSettings("[ZantoriaMK]\nOpcje=3,2,0,0,0\n");
+    h.Run();
+    return ExportedNumbers(h.Exported());
+  }
+  std::string Archive() const { return h.ExportDir() + "/VOSTRA.zip"; }
+
+  RunHost h;
+};
+
+TEST_F(Delivery, PackedArchiveReplacesTheTextAndGoesToTheOutbox) {
+  Options(1, 0);
+  h.Run();
+
+  EXPECT_EQ(h.ExportFolder(), std::vector<std::string>{"VOSTRA.zip"});
+  std::string check = UnzipTest(Archive());
+  EXPECT_NE(check.find("No errors detected"), std::string::npos) << check;
+  EXPECT_TRUE(run_test::SameFile(run_test::ExpectedExport("invoices.expected.txt"),
+                                 Unzipped(Archive(), "VOSTRA.TXT")));
+
+  std::vector<std::string> mails = Outbox(h);
+  ASSERT_EQ(mails.size(), 1u);
+  EXPECT_NE(mails[0].find("Eksport danych ze Vostra Nova"), std::string::npos);
+  EXPECT_NE(mails[0].find("VOSTRA.zip"), std::string::npos);
+  EXPECT_TRUE(h.sink.Shown(run_test::Summary(5, 0)));
+  EXPECT_TRUE(UnmarkedAfterwards().empty());
+}
+
+TEST_F(Delivery, DotInAFolderNameDoesNotNameTheArchive) {
+  const std::string folder = h.ExportDir() + "/DANE.2024";
+  h.WriteSettings("[ZantoriaMK]\nOpcje=3,1,0,0,0\nFile=" + folder + "/EXPORT\n");
+  h.Run();
+
+  EXPECT_TRUE(run_test::Exists(folder + "/EXPORT.zip"));
+  EXPECT_FALSE(run_test::Exists(folder + "/EXPORT"));
+  EXPECT_FALSE(run_test::Exists(h.ExportDir() + "/DANE.zip"));
+  std::string check = UnzipTest(folder + "/EXPORT.zip");
+  EXPECT_NE(check.find("EXPORT"), std::string::npos) << check;
+}
+
+TEST_F(Delivery, FailedPackingKeepsTheTextSendsNothingAndMarks) {
+  fs::create_directories(Archive());  // a folder where the archive should go
+  Options(1, 0);
+  h.Run();
+
+  EXPECT_TRUE(h.sink.Shown(run_test::Mazovia("Błąd pakowania katalogu " + h.ExportDir() +
+                                             "!\nOperacja niekompletna!")));
+  EXPECT_TRUE(h.sink.ErrorShown("Nieudane pakowanie eksportowanego pliku."));
+  EXPECT_TRUE(run_test::SameFile(run_test::ExpectedExport("invoices.expected.txt"),
+                                 h.Exported()));
+  EXPECT_TRUE(Outbox(h).empty());
+  EXPECT_TRUE(h.sink.Shown(run_test::Summary(5, 0)));
+  EXPECT_TRUE(UnmarkedAfterwards().empty());
+}
+
+TEST_F(Delivery, MailNotSentLeavesTheArchiveAndMarksNothing) {
+  WriteMailSettings(h, "");  // no recipient: the host refuses to send
+  Options(1, 0);
+  h.Run();
+
+  EXPECT_EQ(h.ExportFolder(), std::vector<std::string>{"VOSTRA.zip"});
+  EXPECT_FALSE(h.sink.Shown(run_test::Summary(5, 0)));
+  EXPECT_EQ(UnmarkedAfterwards(), kAllInvoices);
+}
+
+TEST_F(Delivery, PreviewShowsTheTextBeforePackingRemovesIt) {
+  Options(1, 4);
+  bool textWhenShown = false;
+  int previews = 0;
+  h.sink.onShow = [&](const std::string&, const std::string& text) {
+    if (text.find("VOSTRA.TXT") != std::string::npos &&
+        text.find("Operacja") == std::string::npos) {
+      ++previews;
+      textWhenShown = run_test::Exists(h.ExportPath());
+    }
+  };
+  h.Run();
+
+  EXPECT_EQ(previews, 1);
+  EXPECT_TRUE(textWhenShown);
+  EXPECT_EQ(h.ExportFolder(), std::vector<std::string>{"VOSTRA.zip"});
+  EXPECT_EQ(Outbox(h).size(), 1u);
+}
+
+TEST_F(Delivery, PreviewWithoutPackingKeepsTheText) {
+  Options(0, 4);
+  int previews = 0;
+  h.sink.onShow = [&](const std::string&, const std::string& text) {
+    if (text.find("VOSTRA.TXT") != std::string::npos) ++previews;
+  };
+  h.Run();
+
+  EXPECT_EQ(previews, 1);
+  EXPECT_EQ(h.ExportFolder(), std::vector<std::string>{"VOSTRA.TXT"});
+  EXPECT_TRUE(Outbox(h).empty());
+}
+
+// A local SMTP server (aiosmtpd, printing what it receives) on a free port.
+class SmtpServer {
+ public:
+  SmtpServer() {
+    port_ = FreePort();
+    log_ = "/tmp/vostra-smtp-" + std::to_string(::getpid()) + ".log";
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      std::string listen = "127.0.0.1:" + std::to_string(port_);
+      std::freopen(log_.c_str(), "w", stdout);
+      ::execl("/usr/bin/python3", "python3", "-m", "aiosmtpd", "-n", "-l", listen.c_str(),
+              static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    for (int i = 0; i < 100 && !Accepting(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ~SmtpServer() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGTERM);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    std::remove(log_.c_str());
+  }
+  int port() const { return port_; }
+  bool Accepting() const {
+    int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<std::uint16_t>(port_));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bool ok = ::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    ::close(s);
+    return ok;
+  }
+  std::string Received() const { return run_test::ReadBytes(log_); }
+
+  static int FreePort() {
+    int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t n = sizeof a;
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &n);
+    ::close(s);
+    return ntohs(a.sin_port);
+  }
+
+ private:
+  int port_ = 0;
+  pid_t pid_ = -1;
+  std::string log_;
+};
+
+TEST_F(Delivery, MailThroughSmtp) {
+  SmtpServer server;
+  ASSERT_TRUE(server.Accepting());
+  WriteMailSettings(h, "Transport=smtp\nSmtpUrl=smtp://127.0.0.1:" +
+                           std::to_string(server.port()) +
+                           "\nSender=biuro@firma.pl\nRecipient=ksiegowa@example.com\n");
+  Options(1, 0);
+  h.Run();
+
+  EXPECT_TRUE(h.sink.Shown(run_test::Summary(5, 0)));
+  EXPECT_TRUE(UnmarkedAfterwards().empty());
+  // The server prints what it received once the message is complete.
+  std::string received;
+  for (int i = 0; i < 50; ++i) {
+    received = server.Received();
+    if (received.find("VOSTRA.zip") != std::string::npos) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  EXPECT_NE(received.find("Eksport danych ze Vostra Nova"), std::string::npos) << received;
+  EXPECT_NE(received.find("VOSTRA.zip"), std::string::npos);
+}
+
+TEST_F(Delivery, SmtpServerNotThereLeavesTheDocumentsUnmarked) {
+  WriteMailSettings(h, "Transport=smtp\nSmtpUrl=smtp://127.0.0.1:" +
+                           std::to_string(SmtpServer::FreePort()) +
+                           "\nSender=biuro@firma.pl\nRecipient=ksiegowa@example.com\n");
+  Options(1, 0);
+  h.Run();
+
+  EXPECT_TRUE(run_test::Exists(Archive()));
+  EXPECT_FALSE(h.sink.Shown(run_test::Summary(5, 0)));
+  EXPECT_EQ(UnmarkedAfterwards(), kAllInvoices);
+}
+
+}  // namespace

@@ -1,0 +1,113 @@
+// Runs that go wrong: every write of the file failing in turn, structured exceptions from the
+// host, and the run's state bit.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform.h"
+#include "run_fixture.h"
+#include "services/fault_injection.h"
+
+namespace {
+
+using run_test::ExportedNumbers;
+using run_test::RunHost;
+
+const char kSettings[] = "[ZantoriaMK]\nOpcje=3,0,0,0,0\n[DekrSchema_1]\nRejestr1=SPRZ\n"
+                         "Rejestr2=EXP\nRejestr3=KOR\nRejestr4=KEXP\n";
+
+// The numbers of the documents that a clean run over the fixture exports.
+const std::vector<std::string> kAllInvoices = {"FV 1/03/2024", "FV 5/03/2024", "PAR 7/2024",
+                                               "EXP 1/2024", "FV 2/03/2024"};
+
+// Fails the n-th write of the run (n = 1, 2, ...) until a run passes without a fault. Every
+// run ends either complete (the expected file, documents marked) or with the failure shown,
+// no export file and no temporary file left, and nothing marked.
+TEST(Faults, EveryFailedWriteEndsCleanly) {
+  const std::string expected = run_test::ExpectedExport("invoices.expected.txt");
+  int faults = 0;
+  for (int n = 1;; ++n) {
+    SCOPED_TRACE(testing::Message() << "write " << n << " fails");
+    RunHost h;
+    h.ImportFixture("invoices.json");
+    h.WriteSettings(kSettings);
+
+    host::services::FailWriteAfter(n);
+    h.Run();
+    const bool fired = host::services::WriteFaultFired();
+    host::services::ClearWriteFault();
+
+    if (!fired) {
+      EXPECT_TRUE(run_test::SameFile(expected, h.Exported()));
+      break;
+    }
+    ++faults;
+    EXPECT_TRUE(h.sink.Shown(run_test::Mazovia("Błąd zapisu pliku: " + h.ExportPath() +
+                                               "\nOperacja niekompletna!")));
+    EXPECT_FALSE(h.sink.Shown(run_test::Summary(5, 0)));
+    EXPECT_TRUE(h.ExportFolder().empty()) << "left: " << h.ExportFolder().front();
+
+    // Nothing was marked: a run that skips exported documents writes them all.
+    h.WriteSettings("[ZantoriaMK]\nOpcje=3,2,0,0,0\n");
+    h.Run();
+    EXPECT_EQ(ExportedNumbers(h.Exported()), kAllInvoices);
+    ASSERT_LT(n, 5000) << "the countdown never ran out";
+  }
+  EXPECT_GT(faults, 10);  // the file takes many writes; each one was failed once
+}
+
+// A fault in the middle of the walk: the host raises a structured exception from its break
+// test. The exception leaves the command, the state bit is cleared again, the incomplete file
+// is removed and nothing is marked.
+TEST(Faults, ExceptionDuringTheWalkLeavesNothingBehind) {
+  RunHost h;
+  h.ImportFixture("invoices.json");
+  h.WriteSettings("[ZantoriaMK]\nOpcje=3,2,0,0,0\n");
+  int polls = 0;
+  h.host().pollUi = [&] {
+    if (++polls == 3) platform::RaiseException(0xC0000006u, 0, 0, nullptr);
+  };
+
+  EXPECT_THROW(h.Run(), platform::SE_Exception);
+
+  EXPECT_EQ(h.host().stateFlags & 0x8000, 0);
+  EXPECT_TRUE(h.ExportFolder().empty());
+  h.host().pollUi = nullptr;
+  h.Run();
+  EXPECT_EQ(ExportedNumbers(h.Exported()), kAllInvoices);
+}
+
+TEST(Faults, StateBitIsSetForTheRunAndRestored) {
+  struct Case {
+    const char* name;
+    std::uint16_t before;
+    bool throwAtSummary;
+  };
+  const Case cases[] = {
+      {"clear before", 0x0001, false},
+      {"set before", 0x8001, false},
+      {"clear before, exception", 0x0001, true},
+      {"set before, exception", 0x8001, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunHost h;
+    h.ImportFixture("invoices.json");
+    h.host().stateFlags = c.before;
+    int during = -1;
+    h.sink.onShow = [&](const std::string&, const std::string&) {
+      during = h.host().stateFlags;
+      if (c.throwAtSummary) platform::RaiseException(0xC0000005u, 0, 0, nullptr);
+    };
+
+    if (c.throwAtSummary)
+      EXPECT_THROW(h.Run(), platform::SE_Exception);
+    else
+      EXPECT_EQ(h.Run(), 0);
+
+    EXPECT_EQ(during, c.before | 0x8000);
+    EXPECT_EQ(h.host().stateFlags, c.before);
+  }
+}
+
+}  // namespace
