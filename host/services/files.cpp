@@ -96,8 +96,8 @@ bool InjectedFault() {
 }  // namespace
 
 bool CheckedWrite(std::FILE* file, const void* data, std::size_t size) {
+  if (size == 0) return true;  // nothing to write is no write
   if (InjectedFault()) return false;
-  if (size == 0) return true;
   errno = 0;
   if (std::fwrite(data, 1, size, file) != size) {
     if (errno == 0) errno = EIO;
