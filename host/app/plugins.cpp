@@ -133,7 +133,9 @@ int Plugins::Load(const std::string& path) {
     std::int32_t verdict = initialize(&::HostNotify, name);
     name[sizeof name - 1] = 0;
     plugins_[index].name = name;
-    if (verdict == 0) {
+    // A host that lacks features the module needs does not start it, whatever the module
+    // answered: it asks for the report, which names the features.
+    if (verdict == 0 && kTovranVariant.missingFeatures == 0) {
       StartSink sink(host_.messages, true, plugins_[index].messages);
       SinkScope scope(host_, &sink);
       start(0);

@@ -16,7 +16,7 @@ std::string Indent(const std::string& text, const std::string& by) {
   while (at < text.size()) {
     std::size_t end = text.find('\n', at);
     if (end == std::string::npos) end = text.size();
-    out += by + text.substr(at, end - at) + "\n";
+    out += (end > at ? by + text.substr(at, end - at) : std::string()) + "\n";
     at = end + 1;
   }
   return out;

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "core/host.h"
+#include "format/codepage.h"
 #include "frame/host_services.h"
 #include "platform.h"
 
@@ -17,8 +18,11 @@
 #ifndef TOVRAN_INTERFACE_VERSION
 #define TOVRAN_INTERFACE_VERSION 112
 #endif
-#ifndef TOVRAN_REJECT_TEXT
-#define TOVRAN_REJECT_TEXT nullptr
+// The rejection text is given in UTF-8; the host hands it over in Mazovia.
+#ifdef TOVRAN_REJECT_TEXT
+#define TOVRAN_REJECT TOVRAN_REJECT_TEXT ""_mz
+#else
+#define TOVRAN_REJECT nullptr
 #endif
 #ifndef TOVRAN_RESIZED_TABLE
 #define TOVRAN_RESIZED_TABLE 0
@@ -49,7 +53,7 @@ VOSTRA_PRAGMA(weak HostNotify)
 #undef VOSTRA_WEAK
 
 namespace host {
-const TovranVariant kTovranVariant = {TOVRAN_INTERFACE_VERSION, TOVRAN_REJECT_TEXT,
+const TovranVariant kTovranVariant = {TOVRAN_INTERFACE_VERSION, TOVRAN_REJECT,
                                       TOVRAN_RESIZED_TABLE,     TOVRAN_RESIZED_SIZE,
                                       TOVRAN_MISSING_TABLE,     TOVRAN_MISSING_FEATURES};
 }
