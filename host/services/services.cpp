@@ -98,7 +98,10 @@ Services::Services(Host& host) : host_(host) {
   if (!host_.messages) host_.messages = host_.consoleMessages.get();
 }
 
+void ForgetBreakHandler(Host& host);
+
 Services::~Services() {
+  ForgetBreakHandler(host_);
   if (host_.messages == host_.consoleMessages.get()) host_.messages = nullptr;
   host_.consoleMessages.reset();
 }
@@ -127,6 +130,13 @@ extern "C" void OnInterrupt(int signal) {
   g_breakHost->breakRequested.store(1);
 }
 }  // namespace
+
+// The handler must never reach a host that is gone: its end puts the default action back.
+void ForgetBreakHandler(Host& host) {
+  if (g_breakHost != &host) return;
+  std::signal(SIGINT, SIG_DFL);
+  g_breakHost = nullptr;
+}
 
 void InstallBreakHandler(Host& host) {
   g_breakHost = &host;

@@ -1,7 +1,9 @@
 // Messages, state flags, the break test, the scope trace and the exception reporter.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdarg>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -154,6 +156,43 @@ TEST(HostDiagnostics, ScopesLeftOutOfOrderKeepTheStackSound) {
   EXPECT_EQ(t.host().services->scopes()[0].name, "a");
   HostScopeLeave(&a);
   EXPECT_TRUE(t.host().services->scopes().empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(HostBreak, FirstCtrlCAsksToStopTheSecondEndsTheProgram) {
+  EXPECT_EXIT(
+      {
+        TestHost t;
+        host::services::InstallBreakHandler(t.host());
+        std::raise(SIGINT);
+        std::_Exit(HostCheckBreak() == 1 ? 0 : 3);
+      },
+      testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(
+      {
+        TestHost t;
+        host::services::InstallBreakHandler(t.host());
+        std::raise(SIGINT);
+        std::raise(SIGINT);
+        std::_Exit(4);  // not reached: the second Ctrl+C ends the program
+      },
+      testing::KilledBySignal(SIGINT), "");
+}
+
+TEST(HostBreak, HandlerIsForgottenWithItsHost) {
+  EXPECT_EXIT(
+      {
+        {
+          TestHost t;
+          host::services::InstallBreakHandler(t.host());
+        }
+        std::raise(SIGINT);  // the default action again: no write into a host that is gone
+        std::_Exit(4);
+      },
+      testing::KilledBySignal(SIGINT), "");
 }
 
 }  // namespace
