@@ -24,10 +24,6 @@ VOSTRA_DEFINE_HOOKED_EXPORT(vostra_export_30010, vostra_hook_30010, 0xB669FD2E);
 
 namespace plugin {
 
-// The command handler lives with the export run; until that is linked in, the record's
-// handler stays null and the host refuses to run the command.
-int OnMenuExport() __attribute__((weak));
-
 const std::uint32_t* HostWord = &TOVRAN_22980;
 
 const ::PluginCommandRecord CommandRecord = {

@@ -4,6 +4,11 @@
 
 #include "frame_fixture.h"
 
+// The frame's tests link the frame alone; the command handler of the export run stands in.
+namespace plugin {
+int OnMenuExport() { return 0; }
+}  // namespace plugin
+
 namespace frame_test {
 namespace {
 
@@ -122,6 +127,7 @@ TEST_F(LifecycleTest, RegisteredRecordNamesTheCommandAndItsHandler) {
   EXPECT_STREQ(record->name, kName);
   EXPECT_EQ(record->commandId, 31028);
   EXPECT_EQ(record->field10, 0);
+  EXPECT_EQ(record->handler, &plugin::OnMenuExport);
   const unsigned char zero[8] = {};
   EXPECT_EQ(std::memcmp(record->reserved, zero, 8), 0);
 }
