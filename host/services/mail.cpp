@@ -167,7 +167,8 @@ MailSettings LoadMailSettings(const Host& host) {
     s.password = password;
   }
   if (s.transport.empty()) s.transport = "outbox";
-  if (s.outboxDir.empty()) s.outboxDir = host.options.configDir + "/outbox";
+  if (s.outboxDir.empty()) s.outboxDir = "outbox";
+  if (s.outboxDir[0] != '/') s.outboxDir = host.options.configDir + "/" + s.outboxDir;
   return s;
 }
 
