@@ -217,7 +217,11 @@ void Dialog::Open() {
     if (t_.items[i].type == kTabPage && (page_ < 0 || (controls_[page_].value < 0 && controls_[i].value >= 0)))
       page_ = static_cast<int>(i);
   focus_ = -1;
-  MoveFocus(+1);
+  for (std::size_t i = 0; i < t_.items.size() && focus_ < 0; ++i)
+    if (page_ >= 0 && t_.items[i].page == page_ && Focusable(static_cast<int>(i))) focus_ = static_cast<int>(i);
+  if (focus_ < 0) MoveFocus(+1);
+  fresh_ = true;
+  Refresh();
   const int r = Send(0, kEventOpen);
   if (r != kResultDefault) Act(r);
 }

@@ -183,10 +183,7 @@ Dialogs::Dialogs(Host& host) : host_(host) {
   host_.pollUi = [this] { ProgressStep(); };
 }
 
-Dialogs::~Dialogs() {
-  host_.pollUi = nullptr;
-  if (auto* script = dynamic_cast<ScriptScreen*>(screen_.get())) script->WriteDump();
-}
+Dialogs::~Dialogs() { host_.pollUi = nullptr; }
 
 Screen* Dialogs::screen() {
   if (screenTried_) return screen_.get();

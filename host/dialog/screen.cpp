@@ -20,8 +20,13 @@ void ScriptScreen::WriteDump() const {
 }
 
 Key ScriptScreen::ReadKey() {
-  WriteDump();
-  if (keys_.empty()) return Key{};
+  // The dump keeps the screen on which the script ran out; later windows that close at once
+  // for want of keys do not overwrite it.
+  if (!ranOut_) WriteDump();
+  if (keys_.empty()) {
+    ranOut_ = true;
+    return Key{};
+  }
   Key key = keys_.front();
   keys_.pop_front();
   return key;

@@ -3,7 +3,9 @@
 // A Screen shows a composed grid and delivers keys. Two adapters exist: the terminal (ncurses,
 // in curses_screen.cpp, the only file that includes it) and a key script, which needs no
 // terminal: it keeps the last grid it was shown and writes it as UTF-8 text to the screen-dump
-// file each time a key is asked for, so that the dump shows what the script's last key saw.
+// file each time a key is asked for, until the script has run out: the dump then shows the
+// screen on which the script ended (windows that close afterwards for want of keys do not
+// overwrite it).
 #pragma once
 
 #include <deque>
@@ -49,6 +51,7 @@ class ScriptScreen : public Screen {
   int width_;
   int height_;
   Grid last_;
+  bool ranOut_ = false;
 };
 
 // The terminal adapter; null when ncurses cannot start on this terminal.
