@@ -123,13 +123,6 @@ int RunNamedCommand(Host& host, const std::vector<std::string>& command) {
   return result == 0 && !watch.failed() ? 0 : 1;
 }
 
-// Without a command: the main window, which needs a terminal.
-int RunMainWindowOrExplain(Host&) {
-  PrintError("okno główne programu wymaga terminala i nie jest jeszcze dostępne; użyj poleceń "
-             "(vostra --help).");
-  return 2;
-}
-
 int ListPlugins(Host& host) {
   std::string text = DescribePlugins(*host.plugins, host.plugins->Folder());
   std::fwrite(text.data(), 1, text.size(), stdout);
@@ -207,7 +200,7 @@ int Main(int argc, char** argv) {
   } else if (verb == "run") {
     status = RunNamedCommand(host, command);
   } else {
-    status = RunMainWindowOrExplain(host);
+    status = dialog::RunMainWindow(host);
   }
   host.plugins->UnloadAll();
   return status;
