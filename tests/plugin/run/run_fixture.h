@@ -171,15 +171,17 @@ class RunHost {
 inline constexpr const char* kRegisters =
     "[DekrSchema_1]\nRejestr1=SPRZ\nRejestr2=EXP\nRejestr3=KOR\nRejestr4=KEXP\n";
 
-// Document numbers of the documents in an export file, in file order (the head's "FK nazwa").
+// Document numbers of the documents in an export file, in file order: the head's "FK nazwa",
+// the line after its "mppFlags".
 inline std::vector<std::string> ExportedNumbers(const std::string& file) {
   std::vector<std::string> numbers;
-  const std::string key = "\r\n\t\tFK nazwa =";
+  const std::string key = "\r\n\t\tmppFlags =";
+  const std::string name = "\r\n\t\tFK nazwa =";
   for (std::size_t at = file.find(key); at != std::string::npos; at = file.find(key, at + 1)) {
-    std::size_t begin = at + key.size();
-    std::size_t end = file.find('\r', begin);
-    std::string value = file.substr(begin, end - begin);
-    if (value.find('/') == std::string::npos) numbers.push_back(value);  // not the trailer's
+    std::size_t begin = file.find(name, at + 1);
+    if (begin == std::string::npos) break;
+    begin += name.size();
+    numbers.push_back(file.substr(begin, file.find('\r', begin) - begin));
   }
   return numbers;
 }
