@@ -15,6 +15,7 @@
 #include <string>
 #include <thread>
 
+#include "frame/host_imports.h"
 #include "run/run_steps.h"
 #include "run_fixture.h"
 
@@ -191,7 +192,36 @@ TEST_F(Delivery, MailNotSentLeavesTheArchiveAndMarksNothing) {
   EXPECT_EQ(UnmarkedAfterwards(), kAllInvoices);
 }
 
-// The host's viewer on the command line names the file it is asked to show.
+// Stands between the plug-in and the host's viewer for one test: notes each path the plug-in
+// asks to show and whether that file exists at that moment, then lets the host show it.
+class ViewerSpy {
+ public:
+  ViewerSpy() : entry_(plugin::HostImportTable[kPos_HostViewFile - 1]) {
+    original_ = entry_;
+    seen_.clear();
+    plugin::HostImportTable[kPos_HostViewFile - 1] = reinterpret_cast<plugin::HostEntry>(&View);
+  }
+  ~ViewerSpy() { plugin::HostImportTable[kPos_HostViewFile - 1] = entry_; }
+  ViewerSpy(const ViewerSpy&) = delete;
+  ViewerSpy& operator=(const ViewerSpy&) = delete;
+
+  struct Seen {
+    std::string path;
+    bool existed;
+  };
+  const std::vector<Seen>& seen() const { return seen_; }
+
+ private:
+  static int View(const char* path, const char* options, int a, const char* title, int b, int c,
+                  int d) {
+    seen_.push_back({path, run_test::Exists(path)});
+    return reinterpret_cast<HostViewFile_fn*>(original_)(path, options, a, title, b, c, d);
+  }
+  plugin::HostEntry entry_;
+  static inline plugin::HostEntry original_ = nullptr;
+  static inline std::vector<Seen> seen_;
+};
+
 TEST_F(Delivery, PreviewShowsTheTextAndPackingRemovesItAfterwards) {
   struct Case {
     const char* name;
@@ -208,15 +238,16 @@ TEST_F(Delivery, PreviewShowsTheTextAndPackingRemovesItAfterwards) {
     r.ImportFixture("invoices.json");
     WriteMailSettings(r, "Recipient=ksiegowa@example.com\n");
     r.WriteSettings("[ZantoriaMK]\nOpcje=3," + std::to_string(c.sending) + ",4,0,0\n");
+    ViewerSpy viewer;
 
     testing::internal::CaptureStderr();
     r.Run();
     const std::string shown = testing::internal::GetCapturedStderr();
 
-    EXPECT_NE(shown.find("Podgląd pliku: " + r.ExportPath() + "\n"),
-              std::string::npos)
-        << shown;
-    EXPECT_EQ(shown.find("VOSTRA.zip\n"), std::string::npos) << shown;
+    ASSERT_EQ(viewer.seen().size(), 1u);
+    EXPECT_EQ(viewer.seen()[0].path, r.ExportPath());
+    EXPECT_TRUE(viewer.seen()[0].existed);
+    EXPECT_NE(shown.find("Podgląd pliku: " + r.ExportPath() + "\n"), std::string::npos) << shown;
     EXPECT_EQ(r.ExportFolder(), c.left);
     EXPECT_TRUE(r.sink.Shown(run_test::Summary(5, 0)));
   }
