@@ -111,7 +111,7 @@ constexpr SampleContractor kContractors[] = {
     {"ALEJE", "Biuro Aleje", "Aleje Jerozolimskie 5     00-001 Warszawa", 1, "701-000-11-22", "", ""},
     {"NOWAK", "Nowak Anna", "ul. Słoneczna 14/2 80-001 Gdańsk", 3, "", "Anna Nowak", ""},
     {"BERLIN", "Müller Handel GmbH", "Hauptstraße 5, 10115 Berlin", 1, "DE123456789", "", "DE"},
-    {"PRAHA", "Novák s.r.o.", "Václavské náměstí 1, Praha", 1, "CZ12345678", "", "CZ"},
+    {"PRAHA", "Novak s.r.o.", "Karlova 12, 110 00 Praha", 1, "CZ12345678", "", "CZ"},
     {"HURT", "Hurtownia Wschód", "ul. Lubelska 100         20-001 Lublin", 1, "712-000-33-44", "", ""},
     {"EKO", "Eko-Rolnik Wiśniewski", "Wólka 7, 21-100 Lubartów", 3, "", "Tomasz Wiśniewski", ""},
 };
