@@ -51,9 +51,12 @@ void* LookupOrdinal(ModuleHandle module, std::uint32_t ordinal) {
 
 ModuleHandle ModuleOfAddress(const void* address) {
   Dl_info info{};
-  if (!dladdr(address, &info) || !info.dli_fname) return nullptr;
-  // The main program has no name in dladdr's answer; dlopen(nullptr) is its handle.
-  const char* name = info.dli_fname[0] ? info.dli_fname : nullptr;
+  link_map* owner = nullptr;
+  if (!dladdr1(address, &info, reinterpret_cast<void**>(&owner), RTLD_DL_LINKMAP) || !owner)
+    return nullptr;
+  // The main program has no name in its link map (dladdr may answer with argv[0] instead);
+  // dlopen(nullptr) is its handle.
+  const char* name = owner->l_name && owner->l_name[0] ? owner->l_name : nullptr;
   return dlopen(name, RTLD_NOW | RTLD_NOLOAD);
 }
 
@@ -61,13 +64,19 @@ std::size_t ModulePathOfAddress(const void* address, char* out, std::size_t size
   if (size == 0) return 0;
   out[0] = 0;
   Dl_info info{};
-  if (!dladdr(address, &info) || !info.dli_fname) return 0;
-  std::string path = info.dli_fname;
-  if (path.empty() || path.find('/') == std::string::npos) {
+  link_map* owner = nullptr;
+  if (!dladdr1(address, &info, reinterpret_cast<void**>(&owner), RTLD_DL_LINKMAP) || !owner)
+    return 0;
+  std::string path;
+  if (owner->l_name && owner->l_name[0]) {
+    path = owner->l_name;
+  } else {
+    // The main program: its link map has no name.
     char self[4096];
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (path.empty() && n > 0) path.assign(self, static_cast<std::size_t>(n));
+    if (ExecutablePath(self, sizeof self) == 0) return 0;
+    path = self;
   }
+  // As the original platform does, a path longer than the buffer is cut at its end.
   std::size_t n = path.size() < size - 1 ? path.size() : size - 1;
   std::memcpy(out, path.data(), n);
   out[n] = 0;

@@ -71,3 +71,50 @@ TEST(CodePage, MalformedUtf8IsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+int FunctionOfTheProgram() { return 1; }
+
+TEST(Platform, ModulesAreFoundByTheirAddresses) {
+  platform::ModuleHandle tovran = platform::FindLoadedModule("TOVRAN");
+  void* word = platform::LookupOrdinal(tovran, 22980);
+  ASSERT_NE(word, nullptr);
+  EXPECT_EQ(platform::ModuleOfAddress(word), tovran);
+
+  char path[512];
+  std::size_t n = platform::ModulePathOfAddress(word, path, sizeof path);
+  EXPECT_EQ(n, std::strlen(path));
+  EXPECT_EQ(std::string(path).substr(n - 10), "/TOVRAN.so") << path;
+
+  // The program itself has no export directory of its own: the one the loader would find
+  // through it belongs to TOVRAN and must not count as the program's.
+  platform::ModuleHandle program =
+      platform::ModuleOfAddress(reinterpret_cast<void*>(&FunctionOfTheProgram));
+  ASSERT_NE(program, nullptr);
+  EXPECT_NE(program, tovran);
+  EXPECT_EQ(platform::LookupOrdinal(program, 22980), nullptr);
+  EXPECT_EQ(platform::LookupOrdinal(nullptr, 22980), nullptr);
+
+  char own[4096];
+  char self[4096];
+  ASSERT_GT(platform::ModulePathOfAddress(reinterpret_cast<void*>(&FunctionOfTheProgram), own,
+                                          sizeof own), 0u);
+  ASSERT_GT(platform::ExecutablePath(self, sizeof self), 0u);
+  EXPECT_STREQ(own, self);
+}
+
+TEST(Platform, PathsAreNeverCutShort) {
+  char path[4096];
+  std::size_t n = platform::ExecutablePath(path, sizeof path);
+  ASSERT_GT(n, 0u);
+  EXPECT_EQ(std::string(path).substr(n - 14), "/test_platform") << path;
+
+  char small[8];
+  std::memset(small, 'x', sizeof small);
+  EXPECT_EQ(platform::ExecutablePath(small, sizeof small), 0u);
+  EXPECT_STREQ(small, "");
+  EXPECT_EQ(platform::ExecutablePath(small, 0), 0u);
+}
+
+}  // namespace
