@@ -67,7 +67,6 @@ std::string SchemaSql() {
          ColumnList(*doc) + ");";
     // The walk of a kind: issue date, then document id.
     s += "CREATE INDEX " + t + "_walk ON " + t + "(\"kind\", \"issueDate\", \"documentId\", row);";
-    s += "CREATE INDEX " + t + "_id ON " + t + "(\"documentId\");";
     s += "CREATE UNIQUE INDEX " + t + "_unique_id ON " + t +
          "(\"documentId\") WHERE \"documentId\" <> 0;";
     s += "CREATE TABLE " + p + "(doc INTEGER NOT NULL REFERENCES " + t +
@@ -228,6 +227,13 @@ sqlite3* Store::Impl::Db(std::string* error) {
     sqlite3_close_v2(handle);
     return nullptr;
   }
+  // The lookup of a document by id and kind (positions queries, marks); added to files made
+  // before it existed.
+  if (sqlite3_exec(handle,
+                   "CREATE INDEX IF NOT EXISTS invoice_id ON invoice(\"documentId\", \"kind\");"
+                   "CREATE INDEX IF NOT EXISTS correction_id ON correction(\"documentId\", \"kind\");",
+                   nullptr, nullptr, nullptr) != SQLITE_OK)
+    return fail("Nie można ustawić bazy");
   db = handle;
   openError.clear();
   return db;

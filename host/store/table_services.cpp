@@ -185,10 +185,10 @@ int HostCursorOpen(HostCursor* cursor, HostTable* table, int kind, const void* k
     if (state->def->tableNumber != number) return 0;
     state->kind = q->positionsKind;
     std::string doc(docDef.table);
-    sql = "SELECT 0, 0, " + Store::Impl::Columns(*state->def, "p.") + " FROM " + doc +
-          "_position p JOIN " + doc +
-          " d ON d.row = p.doc WHERE d.\"documentId\" = ?1 AND d.\"kind\" = ?2 "
-          "ORDER BY p.doc, p.seq";
+    // The document first (by its id index), then its rows in their order.
+    sql = "SELECT 0, 0, " + Store::Impl::Columns(*state->def, "") + " FROM " + doc +
+          "_position WHERE doc = (SELECT row FROM " + doc +
+          " WHERE \"documentId\" = ?1 AND \"kind\" = ?2) ORDER BY seq";
     state->stmt = impl->Statement(sql, nullptr);
     if (!state->stmt) return 0;
     sqlite3_bind_int(state->stmt.get(), 1, q->documentId);
