@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
+#include <string>
+
 #include "format/address.h"
 #include "writer_fixture.h"
 
@@ -77,6 +81,29 @@ TEST(SplitAddress, ReadsAtMost255CharactersOfALongLine) {
   plugin::SplitAddress(line.c_str(), &parts);
   EXPECT_EQ(std::string(parts.city), std::string(255, 'x'));
   EXPECT_EQ(parts.postalCode[0], 0);
+}
+
+TEST(SplitAddress, AnyLineGivesBoundedPieces) {
+  // Lines built from the characters the splitter looks at, at every length up to past the 255
+  // it reads: every piece comes back terminated within its buffer (ASan watches the reads).
+  testing_support::TestHost host;
+  const char alphabet[] = "0123456789- /'ulsoULSO.xK";
+  std::uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) & 0x7FFF;
+  };
+  for (int n = 0; n < 3000; ++n) {
+    std::string line(next() % 300, ' ');
+    for (char& c : line) c = alphabet[next() % (sizeof alphabet - 1)];
+    if (n % 3 == 0 && line.size() > 40) line.replace(next() % 30, 7, "00-950 ");
+    plugin::AddressParts parts;
+    std::memset(&parts, 'Z', sizeof parts);
+    plugin::SplitAddress(line.c_str(), &parts);
+    for (const char* piece : {parts.street, parts.house, parts.flat, parts.postalCode, parts.city})
+      ASSERT_LT(strnlen(piece, 256), 256u) << line;
+    EXPECT_LE(std::strlen(parts.postalCode), 6u) << line;
+  }
 }
 
 }  // namespace
