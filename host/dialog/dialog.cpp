@@ -73,7 +73,7 @@ int DrawTemplateText(Grid& grid, int x, int y, const std::string& mazovia, int l
       inHot = !inHot;
       continue;
     }
-    if (limit >= 0 && drawn >= limit) break;
+    if (drawn >= limit) break;
     char32_t ch = static_cast<char32_t>(codepage::MazoviaToUnicode(byte));
     if (byte < 0x20) ch = U' ';
     grid.Put(x + drawn, y, ch, inHot && hot ? static_cast<std::uint8_t>(kAttrHot) : attr);

@@ -120,7 +120,8 @@ class Dialog {
   mutable int cursorY_ = -1;
 };
 
-// Mazovia text → Unicode cells; '~' marks hot letters, bytes 1 to 5 set attributes.
+// Mazovia text → Unicode cells, at most `limit` of them (none when it is not positive); '~'
+// marks hot letters, bytes 1 to 5 set attributes. Returns the number of cells drawn.
 int DrawTemplateText(Grid& grid, int x, int y, const std::string& mazovia, int limit,
                      std::uint8_t base, bool hot);
 
