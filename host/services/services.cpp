@@ -18,10 +18,6 @@
 
 namespace host::services {
 
-namespace {
-constexpr int kNoticeFlag = 0x200;
-}
-
 // --- Helpers ------------------------------------------------------------------------------
 
 Services* CurrentServices() {
