@@ -3,7 +3,8 @@
 //
 // Nothing outside this folder includes <dlfcn.h> or signal headers. A module here is a shared
 // object; its exports by ordinal are listed in its export directory (a table of ordinal and
-// address), which VOSTRA_EXPORT_DIRECTORY defines and LookupOrdinal searches. All functions
+// address), which VOSTRA_EXPORT_DIRECTORY (or, in a plug-in, VOSTRA_PLUGIN_EXPORT_DIRECTORY)
+// defines and LookupOrdinal searches. All functions
 // are safe to call from static initialisers; none is thread-safe beyond what the loader gives.
 #pragma once
 
@@ -79,9 +80,17 @@ class SE_Exception {
 }  // namespace platform
 
 // Defines the module's export directory from an array of platform::ExportEntry.
-#define VOSTRA_EXPORT_DIRECTORY(entries_array)                                                   \
-  extern "C" __attribute__((visibility("default"))) const ::platform::ExportDirectory            \
-      vostra_export_directory = {sizeof(entries_array) / sizeof((entries_array)[0]), (entries_array)}
+#define VOSTRA_EXPORT_DIRECTORY(entries_array) \
+  VOSTRA_EXPORT_DIRECTORY_NAMED(vostra_export_directory, entries_array)
+// The same for a plug-in. Its directory has a name of its own, so that a program that links a
+// plug-in's code and also loads the host (tests, benchmarks) holds two distinct directories.
+#define VOSTRA_PLUGIN_EXPORT_DIRECTORY(entries_array) \
+  VOSTRA_EXPORT_DIRECTORY_NAMED(vostra_plugin_export_directory, entries_array)
 
-// Name of the export directory symbol that LookupOrdinal searches.
+#define VOSTRA_EXPORT_DIRECTORY_NAMED(symbol, entries_array)                                     \
+  extern "C" __attribute__((visibility("default"))) const ::platform::ExportDirectory symbol = { \
+      sizeof(entries_array) / sizeof((entries_array)[0]), (entries_array)}
+
+// Names of the export directory symbols that LookupOrdinal searches, in this order.
 #define VOSTRA_EXPORT_DIRECTORY_SYMBOL "vostra_export_directory"
+#define VOSTRA_PLUGIN_EXPORT_DIRECTORY_SYMBOL "vostra_plugin_export_directory"

@@ -33,19 +33,22 @@ void UnloadModule(ModuleHandle module) {
 
 void* LookupOrdinal(ModuleHandle module, std::uint32_t ordinal) {
   if (!module) return nullptr;
-  // dlsym on a handle searches the module first, then what it depends on; only the module's
-  // own directory counts.
-  auto* directory =
-      static_cast<const ExportDirectory*>(dlsym(module, VOSTRA_EXPORT_DIRECTORY_SYMBOL));
-  if (!directory) return nullptr;
-  link_map* owner = nullptr;
   link_map* self = nullptr;
-  Dl_info info{};
-  if (!dladdr1(directory, &info, reinterpret_cast<void**>(&owner), RTLD_DL_LINKMAP) ||
-      dlinfo(module, RTLD_DI_LINKMAP, &self) != 0 || owner != self)
+  if (dlinfo(module, RTLD_DI_LINKMAP, &self) != 0) return nullptr;
+  for (const char* name : {VOSTRA_EXPORT_DIRECTORY_SYMBOL, VOSTRA_PLUGIN_EXPORT_DIRECTORY_SYMBOL}) {
+    // dlsym on a handle searches the module first, then what it depends on; only the
+    // module's own directory counts.
+    auto* directory = static_cast<const ExportDirectory*>(dlsym(module, name));
+    if (!directory) continue;
+    link_map* owner = nullptr;
+    Dl_info info{};
+    if (!dladdr1(directory, &info, reinterpret_cast<void**>(&owner), RTLD_DL_LINKMAP) ||
+        owner != self)
+      continue;
+    for (std::uint32_t i = 0; i < directory->count; ++i)
+      if (directory->entries[i].ordinal == ordinal) return directory->entries[i].address;
     return nullptr;
-  for (std::uint32_t i = 0; i < directory->count; ++i)
-    if (directory->entries[i].ordinal == ordinal) return directory->entries[i].address;
+  }
   return nullptr;
 }
 

@@ -120,4 +120,4 @@ const platform::ExportEntry kModuleExports[] = {
 }  // namespace
 }  // namespace plugin
 
-VOSTRA_EXPORT_DIRECTORY(plugin::kModuleExports);
+VOSTRA_PLUGIN_EXPORT_DIRECTORY(plugin::kModuleExports);
