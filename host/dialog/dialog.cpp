@@ -638,9 +638,10 @@ void Dialog::Render(Grid& grid) const {
         grid.Put(x, y, U'[', kAttrField);
         for (int j = 0; j < inner; ++j) {
           const std::size_t at = first + static_cast<std::size_t>(j);
-          const char32_t ch = at < text.size()
+          char32_t ch = at < text.size()
               ? static_cast<char32_t>(codepage::MazoviaToUnicode(static_cast<unsigned char>(text[at])))
               : U' ';
+          if (at < text.size() && (item.flags & kItemFlagSecret)) ch = U'*';
           grid.Put(x + 1 + j, y, ch < 0x20 ? U' ' : ch, attr);
         }
         grid.Put(x + 1 + inner, y, U']', kAttrField);

@@ -756,6 +756,7 @@ int Dialogs::ConfigureMail() {
     const std::size_t e = add(kEditField, 0x101 + i, 20, 3 + i, 48, "");
     t.items[e].maxLength = fields[i].length;
     t.items[e].editKind = kEditKindText;
+    if (fields[i].secret) t.items[e].flags = kItemFlagSecret;
     edits.push_back(e);
   }
   add(kButton, kIdOk, 20, 11, 10, "\x05" "F12" "\x01" " OK");

@@ -33,6 +33,8 @@ inline constexpr std::uint16_t kEditKindDate = 0x0208;
 inline constexpr std::uint16_t kNoId = 0xFFFF;
 // Item flag: the control only shows its value (never focused, never changed by the user).
 inline constexpr std::uint16_t kItemFlagReadOnly = 0x0002;
+// Item flag of the host's own templates: an edit field whose text is shown as asterisks.
+inline constexpr std::uint16_t kItemFlagSecret = 0x8000;
 
 struct TemplateItem {
   std::uint16_t type = 0;

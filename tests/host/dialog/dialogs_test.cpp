@@ -11,6 +11,7 @@
 #include "app/plugins.h"
 #include "core/encoding.h"
 #include "dialog/dialogs.h"
+#include "services/mail.h"
 #include "frame/host_services.h"
 #include "store/store.h"
 #include "table_builder.h"
@@ -237,6 +238,43 @@ TEST_F(DialogsTest, MainWindowRunsACommandFromAKeyScript) {
   EXPECT_EQ(test.host().messages, &messages);  // the window's own sink is gone again
   const std::string screen = Screen();
   EXPECT_NE(screen.find("Eksport Zantoria 3.0 (towary)"), std::string::npos) << screen;
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DialogsTest, TheMailDialogSavesWhatWasTypedOnOkAndNothingOnCancel) {
+  struct Case {
+    const char* keys;
+    bool saved;
+  };
+  const Case cases[] = {
+      {"Right Tab Tab Text:smtps://poczta.example.pl:465 Tab Text:biuro@example.pl Tab Tab Tab "
+       "Text:tajne F12",
+       true},
+      {"Right Tab Tab Text:smtps://poczta.example.pl:465 Esc", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.keys);
+    testing_support::TestHost own;
+    own.host().messages = &messages;
+    own.host().options.keys = c.keys;
+    own.host().options.screenDump = own.dir + "/screen.txt";
+    EXPECT_EQ(HostConfigureMail(0, 4, 1), c.saved ? 1 : 0);
+    const host::services::MailSettings s = host::services::LoadMailSettings(own.host());
+    const std::string screen = testing_support::TestHost::ReadFile(own.dir + "/screen.txt");
+    if (c.saved) {
+      EXPECT_EQ(s.transport, "smtp");
+      EXPECT_EQ(s.smtpUrl, "smtps://poczta.example.pl:465");
+      EXPECT_EQ(s.sender, "biuro@example.pl");
+      EXPECT_EQ(s.password, "tajne");
+      EXPECT_NE(screen.find("[*****"), std::string::npos) << screen;  // the password is masked
+    } else {
+      EXPECT_EQ(s.transport, "outbox");
+      EXPECT_TRUE(s.smtpUrl.empty());
+    }
+  }
 }
 
 }  // namespace
