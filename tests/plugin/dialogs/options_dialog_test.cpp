@@ -220,3 +220,16 @@ TEST(OptionsDialog, F12RunsTheExportWithWhatTheDialogShowsAndEscSavesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(OptionsDialog, ARegisterNameIsSavedAsSoonAsItsEditIsLeftEvenWhenTheRunIsCancelled) {
+  DialogRun run(kBaseIni);
+  run.Run("F3 Tab Tab Tab Tab Tab Text:NOWY Tab Esc");  // the choice, four "Konfig", then rejestr[0]
+  EXPECT_TRUE(Has(run.Ini(), "[DekrSchema_1]")) << run.Ini();
+  EXPECT_TRUE(Has(run.Ini(), "Rejestr1=NOWY")) << run.Ini();
+  EXPECT_TRUE(Has(run.Ini(), "Opcje=1,2,5,0,0")) << run.Ini();  // the options themselves are not saved
+  EXPECT_FALSE(fs::exists(run.ExportDir() + "/plik.txt"));
+}
+
+}  // namespace
