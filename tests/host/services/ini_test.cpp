@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "format/codepage.h"
@@ -235,6 +236,48 @@ TEST(IniScan, LongestTextThatLeavesTheRestMatching) {
     EXPECT_EQ(number, c.number);
     EXPECT_STREQ(second, c.second);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A golden settings file, corrupted one byte at a time: each version is either taken, and
+// then a write of one key reads back while every other key keeps its value, or refused as a
+// whole.
+TEST(IniDocumentSweep, EveryCorruptedByteIsTakenOrRefusedCleanly) {
+  using host::services::IniDocument;
+  using host::services::IniLimits;
+  const std::string golden =
+      "; ustawienia\r\n[ZantoriaMK]\r\nOpcje=1,0,4,0,2\r\nDates=20240301,20240331\r\n"
+      "File=/tmp/VOSTRA.TXT\r\n\r\n[DekrSchema_1]\r\nNetto_1_0=Opis, z przecinkiem,1,701-1\r\n";
+  IniLimits limits;
+  limits.maxLineBytes = 64;
+  const char replacements[] = {'\0', '\n', '\r', '=', '[', ']', ';', ' ', 'x', '\xA7'};
+  int taken = 0, refused = 0;
+  for (std::size_t at = 0; at < golden.size(); ++at) {
+    for (char r : replacements) {
+      std::string bytes = golden;
+      bytes[at] = r;
+      SCOPED_TRACE("byte " + std::to_string(at) + " = " + std::to_string(static_cast<unsigned char>(r)));
+      IniDocument doc;
+      std::string error;
+      if (!IniDocument::Parse(bytes, limits, &doc, &error)) {
+        EXPECT_FALSE(error.empty());
+        ++refused;
+        continue;
+      }
+      ++taken;
+      auto datesBefore = doc.Get("ZantoriaMK", "Dates");
+      doc.Set("ZantoriaMK", "File", "C:\\EXPORT\\VOSTRA.TXT");
+      IniDocument again;
+      ASSERT_TRUE(IniDocument::Parse(doc.Serialize(), IniLimits{}, &again, nullptr));
+      EXPECT_EQ(again.Get("ZantoriaMK", "File"), std::optional<std::string>("C:\\EXPORT\\VOSTRA.TXT"));
+      EXPECT_EQ(again.Get("ZantoriaMK", "Dates"), datesBefore);
+    }
+  }
+  EXPECT_GT(refused, 0);  // the NUL bytes at least
+  EXPECT_GT(taken, refused);
 }
 
 }  // namespace
