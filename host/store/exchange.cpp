@@ -191,7 +191,7 @@ std::string Importer::ReadScaled(const Json& v, int digits, std::int64_t limit,
     double d = v.get<double>();
     if (!std::isfinite(d) || std::fabs(d) >= 1e15) return "wartość poza zakresem";
     // The shortest decimal that gives this double back: the number as it was written.
-    char buffer[64];
+    char buffer[1100];  // room for the longest fixed form of a double
     auto res = std::to_chars(buffer, buffer + sizeof buffer, d, std::chars_format::fixed);
     if (res.ec != std::errc()) return "wartość poza zakresem";
     text.assign(buffer, res.ptr);

@@ -136,6 +136,7 @@ struct Store::Impl {
 
   std::unordered_map<std::string, std::vector<sqlite3_stmt*>> pool;
   std::unordered_set<CursorState*> cursors;
+  std::uint64_t cursorSerial = 0;
 
   // Opens the database on first use (creating folder, file and schema). Null with a reason.
   sqlite3* Db(std::string* error);

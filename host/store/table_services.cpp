@@ -21,6 +21,7 @@ namespace host::store {
 // The state of one open cursor: a statement that steps through the rows in the database, so
 // that a walk holds one row at a time whatever the number of documents.
 struct CursorState {
+  std::uint64_t serial = 0;  // tells a new cursor from an old one at a reused address
   PooledStatement stmt;
   TableObject* table = nullptr;
   const RecordDef* def = nullptr;
@@ -44,6 +45,7 @@ constexpr std::int32_t kOpenWord = 1;
 struct CursorSlot {
   std::uint64_t tag;
   CursorState* state;
+  std::uint64_t serial;
 };
 static_assert(sizeof(CursorSlot) <= sizeof(HostCursor::host));
 
@@ -74,7 +76,9 @@ CursorState* StateOf(HostCursor* cursor) {
   CursorSlot slot;
   std::memcpy(&slot, cursor->host, sizeof slot);
   Store::Impl* impl = CurrentStore();
-  if (slot.tag != kCursorTag || !impl || !impl->cursors.count(slot.state)) return nullptr;
+  if (slot.tag != kCursorTag || !impl || !impl->cursors.count(slot.state) ||
+      slot.state->serial != slot.serial)
+    return nullptr;
   return slot.state;
 }
 
@@ -201,7 +205,8 @@ int HostCursorOpen(HostCursor* cursor, HostTable* table, int kind, const void* k
     if (!state->stmt) return 0;
     sqlite3_bind_int(state->stmt.get(), 1, kind);
   }
-  CursorSlot slot{kCursorTag, state.get()};
+  state->serial = ++impl->cursorSerial;
+  CursorSlot slot{kCursorTag, state.get(), state->serial};
   std::memset(cursor->host, 0, sizeof cursor->host);
   std::memcpy(cursor->host, &slot, sizeof slot);
   cursor->openWord = kOpenWord;
