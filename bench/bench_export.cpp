@@ -1,7 +1,8 @@
 // The unattended export over generated data, against the bare walk of the same documents.
 //
-// For 10,000 and 100,000 sales invoices (the host's generator, each kind in proportion) the
-// program builds a host over a temporary folder, then times
+// For 10,000 and 100,000 sales invoices of five positions (the host's generator through
+// bench_data.h, the other kinds in proportion) the program builds a host over a temporary
+// folder, then times
 //   walk:   what the export reads, without writing: a cursor over every document kind, per
 //           document the contractor lookup, four walks of its positions and its VAT summary;
 //   export: OnMenuExport, unattended, all kinds enabled: the whole file written, closed,
@@ -18,6 +19,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench_data.h"
 #include "core/host.h"
 #include "frame/host_imports.h"
 #include "run/exporter.h"
@@ -110,41 +112,24 @@ struct Figures {
 
 Figures Measure(int invoices) {
   Figures f;
-  char pattern[] = "/tmp/vostra-bench-XXXXXX";
-  const std::string dir = mkdtemp(pattern);
-  {
-    host::HostOptions options;
-    options.dbPath = dir + "/vostra.db";
-    options.configDir = dir + "/config";
-    options.exportDir = dir + "/export";
-    options.today = "20240315";
-    options.unattended = true;
-    fs::create_directories(options.configDir);
-    fs::create_directories(options.exportDir);
-    host::Host host(options);
-    host::CurrentHostScope current(&host);
-    std::string why;
-    if (!host.store->Sample(invoices, 1, &why)) {
-      std::fprintf(stderr, "sample: %s\n", why.c_str());
-      std::exit(1);
-    }
-    std::ofstream(options.configDir + "/WtyczkiG.ini") << "[ZantoriaMK]\nOpcje=3,0,0,0,0\n";
+  bench::BenchHost b;
+  if (!bench::GenerateBenchData(b.host(), invoices)) std::exit(1);
+  const host::HostOptions& options = b.host().options;
+  std::ofstream(options.configDir + "/WtyczkiG.ini") << "[ZantoriaMK]\nOpcje=3,0,0,0,0\n";
 
-    ResetPeakRss();
-    auto start = std::chrono::steady_clock::now();
-    f.documents = BareWalk();
-    f.walk = Seconds(std::chrono::steady_clock::now() - start);
-    f.peakWalkKb = PeakRssKb();
+  ResetPeakRss();
+  auto start = std::chrono::steady_clock::now();
+  f.documents = BareWalk();
+  f.walk = Seconds(std::chrono::steady_clock::now() - start);
+  f.peakWalkKb = PeakRssKb();
 
-    ResetPeakRss();
-    start = std::chrono::steady_clock::now();
-    plugin::OnMenuExport();
-    f.exportTime = Seconds(std::chrono::steady_clock::now() - start);
-    f.peakExportKb = PeakRssKb();
-    std::error_code ec;
-    f.bytes = fs::file_size(options.exportDir + "/VOSTRA.TXT", ec);
-  }
-  fs::remove_all(dir);
+  ResetPeakRss();
+  start = std::chrono::steady_clock::now();
+  plugin::OnMenuExport();
+  f.exportTime = Seconds(std::chrono::steady_clock::now() - start);
+  f.peakExportKb = PeakRssKb();
+  std::error_code ec;
+  f.bytes = fs::file_size(options.exportDir + "/VOSTRA.TXT", ec);
   return f;
 }
 
