@@ -44,14 +44,6 @@ extern "C" __attribute__((visibility("default"))) const std::uint32_t TOVRAN_229
 // The notification function (export 30006); defined by the plug-in manager.
 extern "C" HostNotifyFn HostNotify;
 
-// While the host's pieces are being built, a function not yet written is left out of the
-// directory instead of failing the link.
-#define VOSTRA_PRAGMA(x) _Pragma(#x)
-#define VOSTRA_WEAK(pos, ord, Name, Ret, Params) VOSTRA_PRAGMA(weak Name)
-VOSTRA_HOST_IMPORTS(VOSTRA_WEAK)
-VOSTRA_PRAGMA(weak HostNotify)
-#undef VOSTRA_WEAK
-
 namespace host {
 const TovranVariant kTovranVariant = {TOVRAN_INTERFACE_VERSION, TOVRAN_REJECT,
                                       TOVRAN_RESIZED_TABLE,     TOVRAN_RESIZED_SIZE,
