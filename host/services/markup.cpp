@@ -31,8 +31,9 @@ std::vector<MarkupLine> ParseMarkup(std::string_view text) {
     line.runs.back().text.push_back(c);
     lineOpen = true;
   };
-  auto endLine = [&]() {
+  auto endLine = [&](bool lineFeed) {
     line.tabStops = stops;
+    line.lineFeed = lineFeed;
     lines.push_back(std::move(line));
     line = MarkupLine();
     lineOpen = false;
@@ -78,7 +79,7 @@ std::vector<MarkupLine> ParseMarkup(std::string_view text) {
       continue;
     }
     if (c == '\n') {
-      endLine();
+      endLine(true);
       ++i;
       continue;
     }
@@ -95,7 +96,7 @@ std::vector<MarkupLine> ParseMarkup(std::string_view text) {
     append(static_cast<char>(c));
     ++i;
   }
-  if (lineOpen || !line.runs.empty()) endLine();
+  if (lineOpen || !line.runs.empty()) endLine(false);
   return lines;
 }
 
@@ -157,7 +158,7 @@ std::string RenderMarkupPlain(std::string_view text) {
       mazovia = head + std::string(free / 2, ' ') + rest;
     }
     out += MazoviaToUtf8(mazovia);
-    if (n + 1 < lines.size() || (!text.empty() && text.back() == '\n')) out.push_back('\n');
+    if (line.lineFeed) out.push_back('\n');
   }
   return out;
 }

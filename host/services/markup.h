@@ -39,6 +39,7 @@ struct MarkupLine {
   std::vector<MarkupRun> runs;
   std::vector<MarkupTabStop> tabStops;  // in force for this line
   int centreFrom = -1;                  // index of the first run of the centred rest; -1: none
+  bool lineFeed = false;                // ended by '\n' (the text's last line may not be)
 };
 
 std::vector<MarkupLine> ParseMarkup(std::string_view mazoviaText);

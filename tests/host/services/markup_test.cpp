@@ -41,6 +41,7 @@ TEST(Markup, RendersPlain) {
       {"0x01 before a plain t is a reset", "\x02" "A\x01tekst", "Atekst"},
       {"right stop too close takes one blank", "\x01tp5\x01" "abcd\tlong", "abcd long"},
       {"empty", "", ""},
+      {"markup after the last line feed starts no line", "a\n\x02\x01", "a\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
