@@ -61,6 +61,24 @@ TEST_F(ProgramTest, InstallNoticeIsPrintedOnceOnAFreshMachine) {
   EXPECT_NE(ReadAll(work.path + "/config/WtyczkiG.ini").find("Pytaj=1"), std::string::npos);
 }
 
+TEST_F(ProgramTest, InstallNoticeFollowsTheStoredAnswer) {
+  struct Case {
+    const char* stored;
+    bool shown;
+  };
+  const Case cases[] = {{"0", true}, {"1", false}, {"-1", false}, {"65536", true}, {"abc", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stored);
+    std::filesystem::create_directories(work.path + "/config");
+    std::FILE* ini = std::fopen((work.path + "/config/WtyczkiG.ini").c_str(), "wb");
+    ASSERT_NE(ini, nullptr);
+    std::fprintf(ini, "[EksportZantoriaTowary]\nPytaj=%s\n", c.stored);
+    std::fclose(ini);
+    ProcessResult r = Vostra({"plugins"});
+    EXPECT_EQ(r.err.find("Zainstalowano wtyczkę") != std::string::npos, c.shown) << r.err;
+  }
+}
+
 TEST_F(ProgramTest, UnattendedExportSaysWhereTheFileWent) {
   ASSERT_EQ(Vostra({"db", "sample"}).status, 0);
   ProcessResult r = Vostra({"--unattended", "run", "Eksport Zantoria 3.0 (towary)"});
