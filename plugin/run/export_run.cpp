@@ -218,7 +218,11 @@ void DeliverAndMark(CZantoriaKHTowary& x, RunState& run) {
     }
   }
 
-  HostMarkerCommit(&run.marker);
+  // The host answers a negative number when it could not store the marks; a later run would
+  // export these documents again, so the user is told.
+  if (HostMarkerCommit(&run.marker) < 0)
+    ShowMessageF("Uwaga",
+                 "Błąd zaznaczania wyeksportowanych dokumentów!\nOperacja niekompletna!"_mz, 1);
   if (preview) PreviewFile(run.path);
   if (removeTextLater) RemoveHostFile(run.path);
   ShowMessageF("Uwaga", "\x01tp40Ilość dok. sprzedaży:\t%d\nIlość korekt sprzed:\t%d\n"_mz, 1,

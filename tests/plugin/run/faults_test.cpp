@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "frame/host_imports.h"
 #include "platform.h"
 #include "run_fixture.h"
 #include "services/fault_injection.h"
@@ -108,6 +109,25 @@ TEST(Faults, StateBitIsSetForTheRunAndRestored) {
     EXPECT_EQ(during, c.before | 0x8000);
     EXPECT_EQ(h.host().stateFlags, c.before);
   }
+}
+
+// The host cannot store the marks (its database refuses the transaction): the file is kept
+// and reported, and the user is told that the documents are not marked.
+TEST(Faults, MarksThatCannotBeStoredAreReported) {
+  RunHost h;
+  h.ImportFixture("invoices.json");
+  h.WriteSettings(kSettings);
+  plugin::HostEntry& entry = plugin::HostImportTable[kPos_HostMarkerCommit - 1];
+  const plugin::HostEntry real = entry;
+  entry = reinterpret_cast<plugin::HostEntry>(+[](HostMarker*) { return -1; });
+
+  h.Run();
+  entry = real;
+
+  EXPECT_TRUE(h.sink.Shown(
+      run_test::Mazovia("Błąd zaznaczania wyeksportowanych dokumentów!\nOperacja niekompletna!")));
+  EXPECT_TRUE(run_test::SameFile(run_test::ExpectedExport("invoices.expected.txt"), h.Exported()));
+  EXPECT_TRUE(h.sink.Shown(run_test::Summary(5, 0)));
 }
 
 }  // namespace
