@@ -4,7 +4,10 @@
 #include <cstring>
 #include <string>
 
+#include "frame/host_imports.h"
 #include "frame/settings.h"
+#include "platform.h"
+#include "services/services.h"
 #include "run_fixture.h"
 
 namespace {
@@ -113,6 +116,32 @@ TEST(Options, MonthRange) {
     EXPECT_STREQ(from, c.from);
     EXPECT_STREQ(to, c.to);
   }
+}
+
+// A structured exception inside the month computation is reported under the operation's name
+// and raised again with its code; the operation's scope is left on the way out.
+TEST(Options, MonthRangeFaultIsReportedAndRaisedAgain) {
+  RunHost h;
+  plugin::HostEntry& entry = plugin::HostImportTable[kPos_HostDateAddDays - 1];
+  const plugin::HostEntry real = entry;
+  entry = reinterpret_cast<plugin::HostEntry>(
+      +[](char*, int) { platform::RaiseException(0xC0000094u, 0, 0, nullptr); });
+
+  char from[9] = {}, to[9] = {};
+  std::uint32_t raised = 0;
+  testing::internal::CaptureStderr();
+  try {
+    plugin::GetStartEndMonthDate(from, to, 2024, 2);
+  } catch (const platform::SE_Exception& e) {
+    raised = e.code();
+  }
+  const std::string report = testing::internal::GetCapturedStderr();
+  entry = real;
+
+  EXPECT_EQ(raised, 0xC0000094u);
+  EXPECT_NE(report.find("0xC0000094"), std::string::npos) << report;
+  EXPECT_NE(report.find("CZantoriaKHTowary::GetStartEndMonthDate"), std::string::npos) << report;
+  EXPECT_TRUE(h.host().services->scopes().empty());
 }
 
 }  // namespace
