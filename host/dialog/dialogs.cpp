@@ -79,6 +79,26 @@ int Utf8Width(const std::string& text) {
   return n;
 }
 
+// A line of the viewer: tabs become blanks up to the next multiple of four columns.
+std::string ExpandTabs(const std::string& utf8) {
+  std::string out;
+  int column = 0;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::size_t start = i;
+    const std::int32_t cp = codepage::DecodeUtf8(utf8.data(), utf8.size(), i);
+    if (cp == '\t') {
+      do {
+        out += ' ';
+        ++column;
+      } while (column % 4 != 0);
+      continue;
+    }
+    out.append(utf8, start, i - start);
+    ++column;
+  }
+  return out;
+}
+
 // Today as YYYYMMDD: the host's --today or the system clock.
 std::string Today(const Host& host) {
   if (host.options.today.size() == 8) return host.options.today;
@@ -574,7 +594,7 @@ int Dialogs::ViewFile(const char* pathUtf8, const char* titleMazovia) {
     if (nl == std::string::npos) nl = text.size();
     std::string line = text.substr(start, nl - start);
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
+    lines.push_back(ExpandTabs(line));
     if (nl == text.size()) break;
     start = nl + 1;
   }

@@ -278,3 +278,21 @@ TEST_F(DialogsTest, TheMailDialogSavesWhatWasTypedOnOkAndNothingOnCancel) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DialogsTest, InTheMainWindowThePreviewShowsTheExportFileWithItsTabsExpanded) {
+  test.host().options.pluginsDir = std::string(VOSTRA_BINARY_DIR) + "/lib/plugins";
+  test.host().unattendedFlag = 0;
+  std::ofstream(test.host().options.configDir + "/WtyczkiG.ini")
+      << "[EksportZantoriaTowary]\nPytaj=1\n[ZantoriaMK]\nOpcje=0,0,4,0,0\n";
+  test.host().plugins->LoadAll();
+  Keys("Enter F12");  // the script ends in the viewer
+  EXPECT_EQ(host::dialog::RunMainWindow(test.host()), 0);
+  const std::string screen = Screen();
+  EXPECT_NE(screen.find("Podgląd pliku — "), std::string::npos) << screen;
+  EXPECT_NE(screen.find("║INFO{"), std::string::npos) << screen;
+  EXPECT_NE(screen.find("║        Nazwa programu ="), std::string::npos) << screen;
+}
+
+}  // namespace
