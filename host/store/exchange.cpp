@@ -53,6 +53,60 @@ bool DepthWithin(std::string_view text, int limit) {
   return true;
 }
 
+// Finds a name given twice in one object, where the parser would let the later value win
+// without a word; keeps the path of where it stands ("invoices[2].positions[0]").
+class DuplicateNames {
+ public:
+  bool operator()(int /*depth*/, Json::parse_event_t event, Json& parsed) {
+    using E = Json::parse_event_t;
+    switch (event) {
+      case E::object_start:
+      case E::array_start:
+        frames_.push_back({event == E::array_start, 0, Label(), {}});
+        break;
+      case E::key: {
+        std::string name = parsed.is_string() ? parsed.get<std::string>() : std::string();
+        if (!frames_.empty() && !frames_.back().names.insert(name).second && found.empty()) {
+          std::string path;
+          for (const Frame& f : frames_) path += f.label;
+          found = (path.empty() ? std::string("dokument") : path) + ", pole \"" +
+                  name.substr(0, 40) + "\": pole podane dwa razy";
+        }
+        lastKey_ = std::move(name);
+        break;
+      }
+      case E::object_end:
+      case E::array_end:
+        if (!frames_.empty()) frames_.pop_back();
+        Advance();
+        break;
+      case E::value:
+        Advance();
+        break;
+    }
+    return true;
+  }
+  std::string found;
+
+ private:
+  struct Frame {
+    bool array;
+    std::size_t index;
+    std::string label;
+    std::set<std::string> names;
+  };
+  std::string Label() const {
+    if (frames_.empty()) return {};
+    if (frames_.back().array) return "[" + std::to_string(frames_.back().index) + "]";
+    return (frames_.size() > 1 ? "." : "") + lastKey_;
+  }
+  void Advance() {
+    if (!frames_.empty() && frames_.back().array) ++frames_.back().index;
+  }
+  std::vector<Frame> frames_;
+  std::string lastKey_;
+};
+
 // A decimal text ("-12.345") scaled by 10^scaleDigits, rounded half away from zero.
 bool ParseDecimal(std::string_view text, int scaleDigits, std::int64_t limit, std::int64_t& out) {
   std::size_t i = 0;
@@ -596,7 +650,13 @@ bool Store::ImportText(std::string_view utf8Json, std::string* error) {
     if (error) *error = "dokument: zagnieżdżenie głębsze niż " + std::to_string(kMaxDepth) + " poziomów";
     return false;
   }
-  Json doc = Json::parse(utf8Json.begin(), utf8Json.end(), nullptr, false);
+  DuplicateNames duplicates;
+  Json doc = Json::parse(
+      utf8Json.begin(), utf8Json.end(),
+      [&duplicates](int depth, Json::parse_event_t event, Json& parsed) {
+        return duplicates(depth, event, parsed);
+      },
+      false);
   if (doc.is_discarded()) {
     // Parse again for the position of the fault; cheap next to what was just refused.
     std::string where;
@@ -607,6 +667,10 @@ bool Store::ImportText(std::string_view utf8Json, std::string* error) {
       where = " w bajcie " + std::to_string(e.byte);
     }
     if (error) *error = "dokument: błąd składni JSON" + where;
+    return false;
+  }
+  if (!duplicates.found.empty()) {
+    if (error) *error = duplicates.found;
     return false;
   }
   Importer importer;
