@@ -78,6 +78,42 @@ TEST(Faults, ExceptionDuringTheWalkLeavesNothingBehind) {
   EXPECT_EQ(ExportedNumbers(h.Exported()), kAllInvoices);
 }
 
+// Counts the host's construction and destruction of exporter objects for one test.
+class ObjectSpy {
+ public:
+  ObjectSpy()
+      : construct_(plugin::HostImportTable[kPos_HostDialogBaseConstruct - 1]),
+        destroy_(plugin::HostImportTable[kPos_HostDialogBaseDestroy - 1]) {
+    realConstruct_ = construct_;
+    realDestroy_ = destroy_;
+    constructed = destroyed = 0;
+    plugin::HostImportTable[kPos_HostDialogBaseConstruct - 1] =
+        reinterpret_cast<plugin::HostEntry>(+[](WDialogBase* self) {
+          ++constructed;
+          reinterpret_cast<HostDialogBaseConstruct_fn*>(realConstruct_)(self);
+        });
+    plugin::HostImportTable[kPos_HostDialogBaseDestroy - 1] =
+        reinterpret_cast<plugin::HostEntry>(+[](WDialogBase* self) {
+          ++destroyed;
+          reinterpret_cast<HostDialogBaseDestroy_fn*>(realDestroy_)(self);
+        });
+  }
+  ~ObjectSpy() {
+    plugin::HostImportTable[kPos_HostDialogBaseConstruct - 1] = construct_;
+    plugin::HostImportTable[kPos_HostDialogBaseDestroy - 1] = destroy_;
+  }
+  ObjectSpy(const ObjectSpy&) = delete;
+  ObjectSpy& operator=(const ObjectSpy&) = delete;
+
+  static inline int constructed = 0;
+  static inline int destroyed = 0;
+
+ private:
+  plugin::HostEntry construct_, destroy_;
+  static inline plugin::HostEntry realConstruct_ = nullptr;
+  static inline plugin::HostEntry realDestroy_ = nullptr;
+};
+
 TEST(Faults, StateBitIsSetForTheRunAndRestored) {
   struct Case {
     const char* name;
@@ -95,6 +131,7 @@ TEST(Faults, StateBitIsSetForTheRunAndRestored) {
     RunHost h;
     h.ImportFixture("invoices.json");
     h.host().stateFlags = c.before;
+    ObjectSpy objects;
     int during = -1;
     h.sink.onShow = [&](const std::string&, const std::string&) {
       during = h.host().stateFlags;
@@ -108,6 +145,8 @@ TEST(Faults, StateBitIsSetForTheRunAndRestored) {
 
     EXPECT_EQ(during, c.before | 0x8000);
     EXPECT_EQ(h.host().stateFlags, c.before);
+    EXPECT_EQ(ObjectSpy::constructed, 1);
+    EXPECT_EQ(ObjectSpy::destroyed, 1);
   }
 }
 
@@ -128,6 +167,39 @@ TEST(Faults, MarksThatCannotBeStoredAreReported) {
       run_test::Mazovia("Błąd zaznaczania wyeksportowanych dokumentów!\nOperacja niekompletna!")));
   EXPECT_TRUE(run_test::SameFile(run_test::ExpectedExport("invoices.expected.txt"), h.Exported()));
   EXPECT_TRUE(h.sink.Shown(run_test::Summary(5, 0)));
+}
+
+// The host cannot give one of the eight tables: the run ends with the one message, before any
+// table mode is set, any setting is written or any file is opened.
+TEST(Faults, MissingTableEndsTheRunBeforeAnythingElse) {
+  RunHost h;
+  h.ImportFixture("invoices.json");
+  h.WriteSettings(kSettings);
+  static plugin::HostEntry realGetTable;
+  static int modesSet;
+  modesSet = 0;
+  plugin::HostEntry& getTable = plugin::HostImportTable[kPos_HostGetTable - 1];
+  plugin::HostEntry& setMode = plugin::HostImportTable[kPos_HostTableSetMode - 1];
+  const plugin::HostEntry savedGetTable = getTable, savedSetMode = setMode;
+  realGetTable = getTable;
+  getTable = reinterpret_cast<plugin::HostEntry>(+[](int number) -> HostTable* {
+    return number == kTableK11 ? nullptr
+                               : reinterpret_cast<HostGetTable_fn*>(realGetTable)(number);
+  });
+  setMode = reinterpret_cast<plugin::HostEntry>(+[](HostTable*, int) { return ++modesSet, 0; });
+
+  h.Run();
+  getTable = savedGetTable;
+  setMode = savedSetMode;
+
+  ASSERT_EQ(h.sink.messages.size(), 1u);
+  EXPECT_EQ(h.sink.messages[0].title, run_test::Mazovia("Błąd"));
+  EXPECT_EQ(h.sink.messages[0].text,
+            run_test::Mazovia("Błąd operacji dyskowej podczas inicjacji CZantoriaKHTowary!\n"
+                              "Operacja niekompletna!"));
+  EXPECT_EQ(modesSet, 0);
+  EXPECT_TRUE(h.ExportFolder().empty());
+  EXPECT_EQ(h.Settings(), run_test::Mazovia(kSettings));
 }
 
 }  // namespace
