@@ -831,7 +831,7 @@ void Dialogs::ProgressStep() {
   if (now - progressDrawnAt_ < 100 && progressSteps_ > 1) return;
   progressDrawnAt_ = now;
   progress_->SetTitle(0x4003, Mz("Przetworzono kroków: " + std::to_string(progressSteps_) +
-                                  "   (Esc – przerwij)"));
+                                  "   (Esc - przerwij)"));
   Present();
 }
 
