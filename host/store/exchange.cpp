@@ -376,7 +376,6 @@ bool Importer::ReadDocuments(const Json& list, bool correction) {
   const RecordDef& posDef = correction ? kCorrectionPositionDef : kInvoicePositionDef;
   const int idIndex = FieldIndex(def, "documentId");
   const int kindIndex = FieldIndex(def, "kind");
-  const int calcIndex = FieldIndex(def, "calcFlags");
   const int vatCodeIndex = FieldIndex(posDef, "vatCode");
   const int rowKindIndex = FieldIndex(posDef, "rowKind");
   std::set<std::int64_t> ids;
@@ -395,7 +394,6 @@ bool Importer::ReadDocuments(const Json& list, bool correction) {
       return Fail(where, "kind",
                   "nieznany rodzaj dokumentu " + std::to_string(kind) +
                       (correction ? " (znane: 103, 809, 1838)" : " (znane: 811, 24, 807, 1836)"));
-    (void)calcIndex;
     if (auto p = obj.find("positions"); p != obj.end()) {
       if (!p->is_array())
         return Fail(where, "positions",

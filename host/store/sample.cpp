@@ -250,7 +250,6 @@ class Generator {
           .Set("kind", 1).Text("nip", nip).Set("accountNumber", 1000 + i);
       w_.Contractor(c.row());
     }
-    contractors_ = id;
   }
 
   void Goods() {
@@ -501,7 +500,6 @@ class Generator {
   Ymd today_;
   Ymd prev_;
   int extra_ = 0;
-  int contractors_ = 0;
   int invoiceIds_ = 0;
   int correctionIds_ = 0;
 };
