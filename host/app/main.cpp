@@ -75,9 +75,19 @@ FolderState Snapshot(const std::string& folder) {
   return state;
 }
 
-std::vector<std::string> ChangedFiles(const FolderState& before, const FolderState& after) {
+// The files that appeared or changed, without the host's own database files (which may lie in
+// the same folder).
+std::vector<std::string> ChangedFiles(const FolderState& before, const FolderState& after,
+                                      const std::string& dbPath) {
+  std::error_code error;
+  fs::path db = fs::weakly_canonical(fs::absolute(dbPath, error), error);
   std::vector<std::string> changed;
   for (const auto& [path, stamp] : after) {
+    fs::path file = fs::weakly_canonical(path, error);
+    bool ofDatabase = false;
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+      if (file == fs::path(db.string() + suffix)) ofDatabase = true;
+    if (ofDatabase) continue;
     auto old = before.find(path);
     if (old == before.end() || old->second != stamp) changed.push_back(path);
   }
@@ -114,7 +124,7 @@ int RunNamedCommand(Host& host, const std::vector<std::string>& command) {
   int result = host.plugins->RunCommand(name);
   host.messages = previous;
 
-  for (const std::string& path : ChangedFiles(before, Snapshot(host.options.exportDir)))
+  for (const std::string& path : ChangedFiles(before, Snapshot(host.options.exportDir), host.options.dbPath))
     std::fprintf(stderr, "Zapisano plik: %s\n", path.c_str());
   if (host.breakRequested.load()) {
     PrintError("polecenie przerwane (Ctrl+C).");

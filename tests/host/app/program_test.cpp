@@ -80,11 +80,14 @@ TEST_F(ProgramTest, InstallNoticeFollowsTheStoredAnswer) {
 }
 
 TEST_F(ProgramTest, UnattendedExportSaysWhereTheFileWent) {
-  ASSERT_EQ(Vostra({"db", "sample"}).status, 0);
-  ProcessResult r = Vostra({"--unattended", "run", "Eksport Zantoria 3.0 (towary)"});
+  // The database in the export folder, as the demo has it.
+  ASSERT_EQ(Vostra({"--db", work.path + "/out/vostra.db", "db", "sample"}).status, 0);
+  ProcessResult r = Vostra({"--db", work.path + "/out/vostra.db", "--unattended", "run",
+                            "Eksport Zantoria 3.0 (towary)"});
   EXPECT_EQ(r.status, 0) << r.err;
   const std::string file = work.path + "/out/VOSTRA.TXT";
   EXPECT_NE(r.err.find("Zapisano plik: " + file), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("vostra.db"), std::string::npos) << r.err;  // the host's own files
   EXPECT_NE(r.err.find("Ilość dok. sprzedaży:"), std::string::npos) << r.err;
   EXPECT_TRUE(std::filesystem::exists(file));
 }
