@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -140,6 +142,26 @@ TEST_F(RegistryTest, FilesThatAreNoPluginsAreRefusedWithTheReason) {
     EXPECT_NE(p.loadError.find(c.reason), std::string::npos) << p.loadError;
   }
   EXPECT_TRUE(plugins().Commands().empty());
+}
+
+TEST_F(RegistryTest, OnlyModuleFilesOfTheFolderAreLoaded) {
+  std::string folder = test.dir + "/plugins";
+  std::filesystem::create_directories(folder + "/katalog.so");
+  for (const char* name : {"notatki.txt", "b-zepsuty.so", "a-zepsuty.so"}) {
+    std::FILE* f = std::fopen((folder + "/" + name).c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("to nie jest modul", f);
+    std::fclose(f);
+  }
+  test.host().options.pluginsDir = folder;
+  plugins().LoadAll();
+  ASSERT_EQ(plugins().Loaded().size(), 2u);
+  EXPECT_EQ(plugins().Loaded()[0].path, folder + "/a-zepsuty.so");
+  EXPECT_EQ(plugins().Loaded()[1].path, folder + "/b-zepsuty.so");
+  for (const host::app::LoadedPlugin& p : plugins().Loaded()) {
+    EXPECT_TRUE(p.refused);
+    EXPECT_FALSE(p.loadError.empty());
+  }
 }
 
 TEST_F(RegistryTest, DefaultPluginFolderIsInstalledBesideTheProgram) {
