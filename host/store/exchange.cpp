@@ -657,14 +657,18 @@ bool Store::ImportText(std::string_view utf8Json, std::string* error) {
       false);
   if (doc.is_discarded()) {
     // Parse again for the position of the fault; cheap next to what was just refused.
-    std::string where;
+    std::string why = "błąd składni JSON";
     try {
       Json again = Json::parse(utf8Json.begin(), utf8Json.end());
       (void)again;
     } catch (const Json::parse_error& e) {
-      where = " w bajcie " + std::to_string(e.byte);
+      why += " w bajcie " + std::to_string(e.byte);
+    } catch (const Json::out_of_range&) {
+      why = "liczba poza zakresem";
+    } catch (const Json::exception&) {
+      // Any other refusal of the parser: the syntax message stands.
     }
-    if (error) *error = "dokument: błąd składni JSON" + where;
+    if (error) *error = "dokument: " + why;
     return false;
   }
   if (!duplicates.found.empty()) {

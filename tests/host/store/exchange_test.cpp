@@ -58,6 +58,8 @@ TEST(ImportTest, BadDocumentsAreRefusedNamingRecordFieldAndReason) {
       {"tab", R"({"paymentForms":[{"code":1,"text":"a\tb"}]})",
        {"paymentForms[0] (code 1)", "\"text\"", "kod 9"}},
       {"NUL", R"({"goods":[{"key":1,"name":"a\u0000b"}]})", {"goods[0]", "kod 0"}},
+      {"number beyond a double", R"({"invoices":[{"documentId":1,"kind":811,"paid":4e999}]})",
+       {"dokument", "liczba poza zakresem"}},
       {"duplicate contractor id", R"({"contractors":[{"id":1},{"id":1}]})",
        {"contractors[1] (id 1)", "\"id\"", "powtórzony"}},
       {"duplicate document id",
