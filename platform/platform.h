@@ -55,6 +55,11 @@ bool IsDebuggerPresent();
 // Hands a trace text to an attached debugger (standard error, where the debugger shows it).
 void OutputDebugString(const char* text);
 
+// Ctrl+C: the first interrupt calls onInterrupt (from a signal handler, so it may only set an
+// atomic flag); a second one ends the program as an interrupted program ends. A null handler
+// puts the default action back. Each call starts the count anew.
+void SetInterruptHandler(void (*onInterrupt)());
+
 // printf-style formatting that writes at most 1024 characters and the terminator.
 int FormatShort(char* out, const char* format, ...) __attribute__((format(printf, 2, 3)));
 int FormatShortV(char* out, const char* format, va_list args);

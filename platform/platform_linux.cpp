@@ -2,6 +2,7 @@
 #include "platform.h"
 
 #include <dlfcn.h>
+#include <signal.h>
 #include <link.h>
 #include <unistd.h>
 
@@ -116,6 +117,32 @@ bool IsDebuggerPresent() {
 }
 
 void OutputDebugString(const char* text) { std::fputs(text, stderr); }
+
+namespace {
+void (*volatile g_onInterrupt)() = nullptr;
+volatile sig_atomic_t g_interrupts = 0;
+
+extern "C" void OnInterruptSignal(int signal) {
+  const bool again = g_interrupts != 0;
+  g_interrupts = 1;
+  void (*handler)() = g_onInterrupt;
+  if (again || !handler) {
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+    return;
+  }
+  handler();
+}
+}  // namespace
+
+void SetInterruptHandler(void (*onInterrupt)()) {
+  g_interrupts = 0;
+  g_onInterrupt = onInterrupt;
+  struct sigaction action {};
+  action.sa_handler = onInterrupt ? OnInterruptSignal : SIG_DFL;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+}
 
 int FormatShortV(char* out, const char* format, va_list args) {
   int n = std::vsnprintf(out, 1025, format, args);

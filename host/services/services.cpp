@@ -2,7 +2,6 @@
 // exception reporter.
 #include "services/services.h"
 
-#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +14,7 @@
 #include "frame/host_services.h"
 #include "services/internal.h"
 #include "services/markup.h"
+#include "platform.h"
 
 namespace host::services {
 
@@ -112,35 +112,23 @@ void Services::AppendLog(const std::string& utf8Line) {
 
 namespace {
 Host* g_breakHost = nullptr;
-volatile std::sig_atomic_t g_breaks = 0;
 
-extern "C" void OnInterrupt(int signal) {
-  const bool again = g_breaks != 0;
-  g_breaks = 1;
-  if (again || !g_breakHost) {
-    // The second Ctrl+C ends the program as an interrupted program ends.
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
-    return;
-  }
-  g_breakHost->breakRequested.store(1);
+// Runs inside the signal handler: it only sets the host's atomic flag.
+void OnBreak() {
+  if (Host* host = g_breakHost) host->breakRequested.store(1);
 }
 }  // namespace
 
 // The handler must never reach a host that is gone: its end puts the default action back.
 void ForgetBreakHandler(Host& host) {
   if (g_breakHost != &host) return;
-  std::signal(SIGINT, SIG_DFL);
+  platform::SetInterruptHandler(nullptr);
   g_breakHost = nullptr;
 }
 
 void InstallBreakHandler(Host& host) {
   g_breakHost = &host;
-  g_breaks = 0;
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
+  platform::SetInterruptHandler(OnBreak);
 }
 
 // --- Exception reporter -------------------------------------------------------------------
