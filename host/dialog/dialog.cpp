@@ -65,6 +65,11 @@ int DrawTemplateText(Grid& grid, int x, int y, const std::string& mazovia, int l
   int drawn = 0;
   for (std::size_t i = 0; i < mazovia.size(); ++i) {
     const auto byte = static_cast<unsigned char>(mazovia[i]);
+    // [01]"c"[01] asks for the text to be centred, which buttons are anyway: not drawn.
+    if (byte == 1 && i + 2 < mazovia.size() && mazovia[i + 1] == 'c' && mazovia[i + 2] == 1) {
+      i += 2;
+      continue;
+    }
     if (byte >= 1 && byte <= 5) {
       attr = byte == 1 ? base : byte;
       continue;

@@ -95,7 +95,8 @@ TEST(OptionsDialog, OpensOnTheGeneralPageWithTheLoadedOptionsAndEscSavesNothing)
                             "[x] Faktury i korekty sprzedaży", "[ ] Faktury dla os. fizycznych",
                             "[ ] Spakowanie danych", "[x] Nie eksportuj dokumentów",
                             "[x] Nie eksportuj faktur wystawionych", "[ ] Nie eksportuj informacji",
-                            "[x] Pokaż plik eksportowany", "plik.txt", "[ F12 OK ]"}) {
+                            "[x] Pokaż plik eksportowany", "plik.txt", "[ F12 OK ]",
+                            "[  Dzień/Mies+   ]"}) {
     EXPECT_TRUE(Has(screen, piece)) << piece << "\n" << screen;
   }
   EXPECT_FALSE(Has(screen, "Użyj szablonu")) << screen;  // the other page's items are hidden
