@@ -182,7 +182,7 @@ std::string ExportFolder(const Host& host) {
   fs::path dir = host.options.exportDir.empty() ? fs::current_path(ec)
                                                 : fs::path(host.options.exportDir);
   if (dir.is_relative()) dir = fs::absolute(dir, ec);
-  std::string text = dir.string();
+  std::string text = dir.lexically_normal().string();
   while (text.size() > 1 && text.back() == '/') text.pop_back();
   return text;
 }

@@ -39,6 +39,13 @@ TEST_F(FilesTest, DefaultPathIsInTheExportFolder) {
   EXPECT_EQ(std::string(out), Export("VOSTRA.TXT"));
 }
 
+TEST_F(FilesTest, DefaultPathOfARelativeExportFolderHasNoDotSteps) {
+  t.host().options.exportDir = t.dir + "/export/./sub/..";
+  char out[256];
+  HostDefaultPath(out, "VOSTRA.TXT");
+  EXPECT_EQ(std::string(out), t.dir + "/export/VOSTRA.TXT");
+}
+
 TEST_F(FilesTest, DefaultPathIsNeverCutShort) {
   t.host().options.exportDir = "/" + std::string(300, 'd');
   char out[256];
