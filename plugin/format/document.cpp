@@ -166,6 +166,31 @@ void PrepareHead(const Record& r, HeadTexts* t) {
   CopyField(t->contractorCode, r.contractorCode);
 }
 
+// Type code and series of a document, and those of its advance-invoice form.
+struct TypeCodes {
+  const char* code;
+  const char* series;
+  const char* advanceCode;
+  const char* advanceSeries;
+};
+
+// The texts that name the document's type; an advance invoice takes its own code, series and
+// description, final or not.
+void SetTypeTexts(DocumentArea& d, HeadTexts& t, std::uint16_t kindFlags, const TypeCodes& codes,
+                  const char* description) {
+  CopyText(d.docRegisterName, "Sprzedaż VAT"_mz);
+  CopyText(d.docName, "Faktura");
+  CopyText(d.docKindText, "sprzedaży"_mz);
+  const bool advance = (kindFlags & kAdvanceInvoice) != 0;
+  CopyText(d.docTypeCode, advance ? codes.advanceCode : codes.code);
+  CopyText(d.docSeries, advance ? codes.advanceSeries : codes.series);
+  if (advance)
+    std::snprintf(t.description, sizeof t.description, "Faktura zaliczkowa%s",
+                  (kindFlags & kPartialAdvance) ? "" : " końcowa"_mz);
+  else
+    CopyText(t.description, description);
+}
+
 // Register code i of the options (at most 20 characters) into the document's register.
 void CopyRegister(char* out, const char (&rejestr)[21]) {
   out[0] = 0;
@@ -195,18 +220,8 @@ void CZantoriaKHTowary::WriteInvoiceDokument(const TsprRecord* record, HostFile*
   HeadTexts t;
   PrepareHead(r, &t);
   CopyRegister(d.docRegister, optionsBlock.rejestr[type == kTypeExport ? 1 : 0]);
-  CopyText(d.docRegisterName, "Sprzedaż VAT"_mz);
-  CopyText(d.docName, "Faktura");
-  CopyText(d.docTypeCode, "FVS");
-  CopyText(d.docSeries, "sFVS");
-  CopyText(d.docKindText, "sprzedaży"_mz);
-  CopyText(t.description, "Faktura sprzedaży towaru/usługi"_mz);
-  if (kindFlags & kAdvanceInvoice) {
-    CopyText(d.docTypeCode, "ZVS");
-    CopyText(d.docSeries, "sZVS");
-    std::snprintf(t.description, sizeof t.description, "Faktura zaliczkowa%s",
-                  (kindFlags & kPartialAdvance) ? "" : " końcowa"_mz);
-  }
+  SetTypeTexts(d, t, kindFlags, {"FVS", "sFVS", "ZVS", "sZVS"},
+               "Faktura sprzedaży towaru/usługi"_mz);
   if (type == kTypeReceipts) {
     CopyText(d.docTypeCode, "PAR");
     CopyText(d.docSeries, "sPAR");
@@ -265,18 +280,8 @@ void CZantoriaKHTowary::WriteCorrectionDokument(const TsprKorRecord* record, Hos
   HeadTexts t;
   PrepareHead(r, &t);
   CopyRegister(d.docRegister, optionsBlock.rejestr[type == kCorrectionTypeExport ? 3 : 2]);
-  CopyText(d.docRegisterName, "Sprzedaż VAT"_mz);
-  CopyText(d.docName, "Faktura");
-  CopyText(d.docTypeCode, "FKS");
-  CopyText(d.docSeries, "sFKS");
-  CopyText(d.docKindText, "sprzedaży"_mz);
-  CopyText(t.description, "Korekta sprzedaży towaru/usługi"_mz);
-  if (kindFlags & kAdvanceInvoice) {
-    CopyText(d.docTypeCode, "ZKS");
-    CopyText(d.docSeries, "sZKS");
-    std::snprintf(t.description, sizeof t.description, "Faktura zaliczkowa%s",
-                  (kindFlags & kPartialAdvance) ? "" : " końcowa"_mz);
-  }
+  SetTypeTexts(d, t, kindFlags, {"FKS", "sFKS", "ZKS", "sZKS"},
+               "Korekta sprzedaży towaru/usługi"_mz);
   CopyText(d.docContractorCode, t.contractorCode);
   d.docContractorId = contractorId;
   FormatHostDate(d.docPositionDate, sizeof d.docPositionDate, &r.issueDate);
