@@ -2,11 +2,6 @@
 // and what becomes of the text file and the marks when a step fails.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -17,6 +12,7 @@
 
 #include "frame/host_imports.h"
 #include "run/run_steps.h"
+#include "local_smtp_server.h"
 #include "run_fixture.h"
 
 namespace {
@@ -253,64 +249,10 @@ TEST_F(Delivery, PreviewShowsTheTextAndPackingRemovesItAfterwards) {
   }
 }
 
-// A local SMTP server (aiosmtpd, printing what it receives) on a free port.
-class SmtpServer {
- public:
-  SmtpServer() {
-    port_ = FreePort();
-    log_ = "/tmp/vostra-smtp-" + std::to_string(::getpid()) + ".log";
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      std::string listen = "127.0.0.1:" + std::to_string(port_);
-      std::freopen(log_.c_str(), "w", stdout);
-      ::execl("/usr/bin/python3", "python3", "-m", "aiosmtpd", "-n", "-l", listen.c_str(),
-              static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
-    for (int i = 0; i < 100 && !Accepting(); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  ~SmtpServer() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGTERM);
-      ::waitpid(pid_, nullptr, 0);
-    }
-    std::remove(log_.c_str());
-  }
-  int port() const { return port_; }
-  bool Accepting() const {
-    int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<std::uint16_t>(port_));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bool ok = ::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    ::close(s);
-    return ok;
-  }
-  std::string Received() const { return run_test::ReadBytes(log_); }
-
-  static int FreePort() {
-    int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t n = sizeof a;
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &n);
-    ::close(s);
-    return ntohs(a.sin_port);
-  }
-
- private:
-  int port_ = 0;
-  pid_t pid_ = -1;
-  std::string log_;
-};
-
 TEST_F(Delivery, MailThroughSmtp) {
-  SmtpServer server;
-  ASSERT_TRUE(server.Accepting());
+  testing_support::LocalSmtpServer server(h.test.dir);
+  ASSERT_TRUE(server.error().empty()) << "the local SMTP server could not be started: "
+                                      << server.error();
   WriteMailSettings(h, "Transport=smtp\nSmtpUrl=smtp://127.0.0.1:" +
                            std::to_string(server.port()) +
                            "\nSender=biuro@firma.pl\nRecipient=ksiegowa@example.com\n");
@@ -319,20 +261,18 @@ TEST_F(Delivery, MailThroughSmtp) {
 
   EXPECT_TRUE(h.sink.Shown(run_test::Summary(5, 0)));
   EXPECT_TRUE(UnmarkedAfterwards().empty());
-  // The server prints what it received once the message is complete.
-  std::string received;
-  for (int i = 0; i < 50; ++i) {
-    received = server.Received();
-    if (received.find("VOSTRA.zip") != std::string::npos) break;
+  // The server saves the message once it is complete.
+  const std::string eml = server.received() + "/message0.eml";
+  for (int i = 0; i < 50 && !std::filesystem::exists(eml); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
+  const std::string received = run_test::ReadBytes(eml);
   EXPECT_NE(received.find("Eksport danych ze Vostra Nova"), std::string::npos) << received;
   EXPECT_NE(received.find("VOSTRA.zip"), std::string::npos);
 }
 
 TEST_F(Delivery, SmtpServerNotThereLeavesTheDocumentsUnmarked) {
   WriteMailSettings(h, "Transport=smtp\nSmtpUrl=smtp://127.0.0.1:" +
-                           std::to_string(SmtpServer::FreePort()) +
+                           std::to_string(testing_support::LocalSmtpServer::FreePort()) +
                            "\nSender=biuro@firma.pl\nRecipient=ksiegowa@example.com\n");
   Options(1, 0);
   h.Run();
