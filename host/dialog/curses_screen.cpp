@@ -5,6 +5,8 @@
 // terminal has colours and to bold/reverse/underline otherwise. Esc followed at once by a
 // character is Alt+character; Ctrl+F1..F10 arrive as the terminal's F25..F34.
 #include <clocale>
+#include <cstring>
+#include <langinfo.h>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -43,7 +45,13 @@ attr_t MapAttr(std::uint8_t attr, bool colour) {
 class CursesScreen : public Screen {
  public:
   CursesScreen() {
+    // The screen speaks UTF-8; without a UTF-8 locale in the environment (a batch session with
+    // no LANG) take the system's own, or Polish letters would not reach the terminal.
     std::setlocale(LC_ALL, "");
+    const char* codeset = nl_langinfo(CODESET);
+    if (!codeset || std::strcmp(codeset, "UTF-8") != 0) {
+      if (!std::setlocale(LC_CTYPE, "C.UTF-8")) std::setlocale(LC_CTYPE, "en_US.UTF-8");
+    }
     initscr();
     raw();
     noecho();
