@@ -57,9 +57,15 @@ struct QuerySlot {
 };
 static_assert(sizeof(QuerySlot) <= sizeof(HostQuery::host));
 
+// The documents added to a marking object wait in memory in batches; a full batch moves to a
+// temporary table of the connection, so a run's memory does not grow with its documents.
+constexpr std::size_t kMarkerBatch = 4096;
+
 struct MarkerState {
-  std::vector<std::pair<int, std::int32_t>> documents;  // kind, document id
+  std::vector<std::pair<int, std::int32_t>> pending;  // kind, document id; at most a batch
+  std::string table;  // the temporary table holding earlier batches; empty until the first
 };
+std::uint64_t g_markerSerial = 0;
 struct MarkerSlot {
   std::uint64_t tag;
   MarkerState* state;
@@ -104,6 +110,43 @@ MarkerState* MarkerOf(HostMarker* marker) {
   MarkerSlot slot;
   std::memcpy(&slot, marker->storage, sizeof slot);
   return slot.tag == kMarkerTag ? slot.state : nullptr;
+}
+
+// Moves the pending batch of a marking object into its temporary table, in one savepoint.
+bool FlushMarks(Store::Impl& impl, MarkerState& state) {
+  if (state.pending.empty()) return true;
+  sqlite3* db = impl.Db(nullptr);
+  if (!db) return false;
+  if (state.table.empty()) {
+    const std::string table = "vostra_marks_" + std::to_string(++g_markerSerial);
+    const std::string create =
+        "CREATE TEMP TABLE " + table + " (correction INTEGER, kind INTEGER, documentId INTEGER)";
+    if (sqlite3_exec(db, create.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) return false;
+    state.table = table;
+  }
+  if (sqlite3_exec(db, "SAVEPOINT vostra_marks", nullptr, nullptr, nullptr) != SQLITE_OK)
+    return false;
+  const std::string insert =
+      "INSERT INTO temp." + state.table + " (correction, kind, documentId) VALUES (?1, ?2, ?3)";
+  sqlite3_stmt* stmt = nullptr;
+  bool ok = sqlite3_prepare_v2(db, insert.c_str(), -1, &stmt, nullptr) == SQLITE_OK;
+  for (std::size_t i = 0; ok && i < state.pending.size(); ++i) {
+    const int kind = state.pending[i].first;
+    sqlite3_bind_int(stmt, 1, DocumentTableOfKind(kind) == kTableTsprKor ? 1 : 0);
+    sqlite3_bind_int(stmt, 2, kind);
+    sqlite3_bind_int(stmt, 3, state.pending[i].second);
+    ok = sqlite3_step(stmt) == SQLITE_DONE;
+    sqlite3_reset(stmt);
+  }
+  sqlite3_finalize(stmt);
+  if (!ok) {
+    sqlite3_exec(db, "ROLLBACK TO vostra_marks", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "RELEASE vostra_marks", nullptr, nullptr, nullptr);
+    return false;
+  }
+  if (sqlite3_exec(db, "RELEASE vostra_marks", nullptr, nullptr, nullptr) != SQLITE_OK) return false;
+  state.pending.clear();
+  return true;
 }
 
 [[noreturn]] void ReadFault() { throw platform::SE_Exception(kReadFaultCode, nullptr); }
@@ -302,7 +345,11 @@ int HostMarkerAdd(HostMarker* marker, int kind, std::int32_t documentId) {
   using namespace host::store;
   MarkerState* state = MarkerOf(marker);
   if (!state || documentId == 0 || !DocumentTableOfKind(kind)) return 0;
-  state->documents.emplace_back(kind, documentId);
+  state->pending.emplace_back(kind, documentId);
+  if (state->pending.size() >= kMarkerBatch) {
+    Store::Impl* impl = CurrentStore();
+    if (!impl || !FlushMarks(*impl, *state)) return 0;
+  }
   return 1;
 }
 
@@ -313,41 +360,38 @@ int HostMarkerCommit(HostMarker* marker) {
   MarkerState* state = MarkerOf(marker);
   Store::Impl* impl = CurrentStore();
   if (!state || !impl || !impl->Db(nullptr)) return -1;
-  if (state->documents.empty()) return 0;
+  if (!FlushMarks(*impl, *state)) return -1;
+  if (state->table.empty()) return 0;
   sqlite3* db = impl->db;
   if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) return -1;
   int marked = 0;
   bool ok = true;
-  {
-    PooledStatement update[2] = {
-        impl->Statement("UPDATE invoice SET \"exportFlags\" = \"exportFlags\" | 4 "
-                        "WHERE \"documentId\" = ?1 AND \"kind\" = ?2",
-                        nullptr),
-        impl->Statement("UPDATE correction SET \"exportFlags\" = \"exportFlags\" | 4 "
-                        "WHERE \"documentId\" = ?1 AND \"kind\" = ?2",
-                        nullptr)};
-    ok = update[0] && update[1];
-    for (auto& [kind, id] : state->documents) {
-      if (!ok) break;
-      sqlite3_stmt* s = update[DocumentTableOfKind(kind) == kTableTsprKor].get();
-      sqlite3_bind_int(s, 1, id);
-      sqlite3_bind_int(s, 2, kind);
-      ok = sqlite3_step(s) == SQLITE_DONE;
-      marked += sqlite3_changes(db);
-      sqlite3_reset(s);
-    }
+  for (int correction = 0; correction < 2; ++correction) {
+    const std::string sql = std::string("UPDATE ") + (correction ? "correction" : "invoice") +
+                            " SET \"exportFlags\" = \"exportFlags\" | 4 WHERE (\"documentId\", "
+                            "\"kind\") IN (SELECT documentId, kind FROM temp." + state->table +
+                            " WHERE correction = " + std::to_string(correction) + ")";
+    ok = ok && sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (ok) marked += sqlite3_changes(db);
   }
   if (!ok || sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
     sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     return -1;
   }
-  state->documents.clear();
+  const std::string empty = "DELETE FROM temp." + state->table;
+  sqlite3_exec(db, empty.c_str(), nullptr, nullptr, nullptr);
   return marked;
 }
 
 void HostMarkerDestroy(HostMarker* marker) {
   using namespace host::store;
-  delete MarkerOf(marker);
+  MarkerState* state = MarkerOf(marker);
+  Store::Impl* impl = CurrentStore();
+  if (state && !state->table.empty() && impl && impl->db) {
+    const std::string drop = "DROP TABLE IF EXISTS temp." + state->table;
+    sqlite3_exec(impl->db, drop.c_str(), nullptr, nullptr, nullptr);
+  }
+  delete state;
   if (marker) std::memset(marker->storage, 0, sizeof marker->storage);
 }
 

@@ -289,6 +289,52 @@ TEST(VatSummaryTest, WithoutACurrentDocumentTheSummaryIsEmpty) {
 
 // --- Marks ------------------------------------------------------------------------------------
 
+// A run marks more documents than the marking object keeps in memory at once.
+TEST(MarkerTest, ManyDocumentsAreMarkedOnlyOnCommit) {
+  testing_support::TestHost h;
+  const int count = 10000;
+  std::string invoices;
+  for (int id = 1; id <= count; ++id)
+    invoices += std::string(id > 1 ? "," : "") + "{\"documentId\":" + std::to_string(id) +
+                ",\"kind\":811}";
+  ASSERT_TRUE(h.Import("{\"invoices\":[" + invoices + "]}"));
+
+  auto markedCount = [] {
+    HostCursor cursor{};
+    HostTable* t = HostGetTable(kTableTspr);
+    int marked = 0;
+    if (HostCursorOpen(&cursor, t, 811, nullptr, 0, 0) == 1)
+      while (HostCursorNext(&cursor) == 1)
+        if (static_cast<TsprRecord*>(t->record)->exportFlags & kExportedFlag) ++marked;
+    HostCursorClose(&cursor);
+    HostCursorFree(&cursor);
+    return marked;
+  };
+
+  HostMarker abandoned;
+  HostMarkerInit(&abandoned);
+  for (int id = 1; id <= count; ++id) ASSERT_EQ(HostMarkerAdd(&abandoned, 811, id), 1);
+  HostMarkerDestroy(&abandoned);
+  EXPECT_EQ(markedCount(), 0);
+
+  // As a run adds them: while its cursor walks the documents.
+  HostMarker marker;
+  HostMarkerInit(&marker);
+  HostCursor cursor{};
+  HostTable* t = HostGetTable(kTableTspr);
+  ASSERT_EQ(HostCursorOpen(&cursor, t, 811, nullptr, 0, 0), 1);
+  int added = 0;
+  while (HostCursorNext(&cursor) == 1)
+    added += HostMarkerAdd(&marker, 811, static_cast<TsprRecord*>(t->record)->documentId.get());
+  HostCursorClose(&cursor);
+  HostCursorFree(&cursor);
+  EXPECT_EQ(added, count);
+  EXPECT_EQ(markedCount(), 0);  // nothing shows before the commit
+  EXPECT_EQ(HostMarkerCommit(&marker), count);
+  HostMarkerDestroy(&marker);
+  EXPECT_EQ(markedCount(), count);
+}
+
 TEST(MarkerTest, CommittedMarksSurviveARestartAndUncommittedOnesDoNot) {
   testing_support::TestHost h;
   ASSERT_TRUE(h.Import(R"({
