@@ -29,6 +29,17 @@ int ByteOf(int codePage, std::int32_t cp) {
   return codePage == 1 ? codepage::UnicodeToMazovia(cp) : codepage::UnicodeToWindows1250(cp);
 }
 
+// Byte-to-byte tables between the two 8-bit code pages (-1: no such character in the target).
+using ByteMap = std::array<std::int16_t, 256>;
+
+constexpr ByteMap MakeByteMap(const ByteTable& from, int (*toByte)(std::int32_t)) {
+  ByteMap map{};
+  for (int b = 0; b < 256; ++b) map[b] = static_cast<std::int16_t>(from[b] < 0 ? -1 : toByte(from[b]));
+  return map;
+}
+constexpr ByteMap kMazoviaTo1250 = MakeByteMap(kMazovia, codepage::UnicodeToWindows1250);
+constexpr ByteMap k1250ToMazovia = MakeByteMap(kWindows1250, codepage::UnicodeToMazovia);
+
 bool Fail(std::size_t* badOffset, std::size_t at) {
   if (badOffset) *badOffset = at;
   return false;
@@ -39,6 +50,20 @@ bool Fail(std::size_t* badOffset, std::size_t at) {
 bool ConvertCodePage(std::string_view text, int from, int to, std::string& out,
                      std::size_t* badOffset) {
   out.clear();
+  // Between the two 8-bit code pages every byte maps to one byte: a table does it.
+  if ((from == 1 && to == 3) || (from == 3 && to == 1)) {
+    const ByteMap& map = from == 1 ? kMazoviaTo1250 : k1250ToMazovia;
+    out.resize(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const std::int16_t b = map[static_cast<unsigned char>(text[i])];
+      if (b < 0) {
+        out.clear();
+        return Fail(badOffset, i);
+      }
+      out[i] = static_cast<char>(b);
+    }
+    return true;
+  }
   const bool fromUtf8 = from == 5;
   const bool toUtf8 = to == 5;
   const ByteTable* fromTable = TableOf(from);

@@ -341,7 +341,7 @@ extern "C" HostFile* HostFileOpen(const char* path, const char* mode, int, int, 
 
 extern "C" int HostFilePrintf(HostFile* file, const char* format, ...) {
   if (!file || !file->fp || !format || file->failed) return -1;
-  char small[1024];
+  char small[8192];  // holds every block of the export file, so it is formatted once
   va_list args;
   va_start(args, format);
   va_list again;
